@@ -1,0 +1,121 @@
+// Code page 949 conversions through iconv, and lead-byte-aware searches.
+#include "platform/text/text.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+#include <stdexcept>
+
+namespace plat::text {
+namespace {
+
+// Converts `in` from one encoding to another. Characters the target cannot hold, and bytes that are
+// not valid in the source, become `replacement` (encoded in the target) and the rest goes on.
+std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
+                    std::size_t sourceUnit, bool* lossless) {
+  iconv_t cd = iconv_open(to, from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert");
+  std::string out;
+  out.reserve(in.size() * 2 + 4);
+  char* src = const_cast<char*>(in.data());
+  std::size_t srcLeft = in.size();
+  char buffer[1024];
+  bool ok = true;
+  while (srcLeft > 0) {
+    char* dst = buffer;
+    std::size_t dstLeft = sizeof buffer;
+    std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    out.append(buffer, dst - buffer);
+    if (r != static_cast<std::size_t>(-1)) continue;
+    if (errno == E2BIG) continue;
+    // EILSEQ: a character the target lacks or a bad source sequence; EINVAL: a cut-off sequence.
+    ok = false;
+    out.append(replacement);
+    std::size_t skip = sourceUnit;
+    if (sourceUnit == 1 && from[0] == 'U') {  // UTF-8: skip the whole character
+      unsigned char lead = static_cast<unsigned char>(*src);
+      skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    } else if (sourceUnit == 1 && IsLeadByte(static_cast<unsigned char>(*src)) && srcLeft >= 2) {
+      skip = 2;
+    } else if (sourceUnit == 2 && srcLeft >= 4) {  // UTF-16LE surrogate pair
+      unsigned hi = static_cast<unsigned char>(src[1]);
+      if (hi >= 0xD8 && hi <= 0xDB) skip = 4;
+    }
+    if (skip > srcLeft) skip = srcLeft;
+    src += skip;
+    srcLeft -= skip;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(cd);
+  if (lossless) *lossless = ok;
+  return out;
+}
+
+std::string_view AsBytes(std::u16string_view s) {
+  return {reinterpret_cast<const char*>(s.data()), s.size() * sizeof(char16_t)};
+}
+
+std::u16string FromBytes(const std::string& bytes) {
+  std::u16string out(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < out.size(); ++i)
+    out[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 * i]) |
+                                   (static_cast<unsigned char>(bytes[2 * i + 1]) << 8));
+  return out;
+}
+
+}  // namespace
+
+std::string Utf8ToCp949(std::string_view utf8, bool* lossless) {
+  return Convert("CP949", "UTF-8", utf8, "?", 1, lossless);
+}
+
+std::string Cp949ToUtf8(std::string_view cp949, bool* lossless) {
+  return Convert("UTF-8", "CP949", cp949, "?", 1, lossless);
+}
+
+std::u16string Cp949ToUtf16(std::string_view cp949, bool* lossless) {
+  return FromBytes(Convert("UTF-16LE", "CP949", cp949, std::string("?\0", 2), 1, lossless));
+}
+
+std::string Utf16ToCp949(std::u16string_view utf16, bool* lossless) {
+  return Convert("CP949", "UTF-16LE", AsBytes(utf16), "?", 2, lossless);
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+  return Convert("UTF-8", "UTF-16LE", AsBytes(utf16), "\xEF\xBF\xBD", 2, nullptr);
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+  return FromBytes(Convert("UTF-16LE", "UTF-8", utf8, std::string("\xFD\xFF", 2), 1, nullptr));
+}
+
+const std::string& Ansi(const char* utf8Literal) {
+  static std::mutex mutex;
+  // Keyed by content, not address, so a text that is not a literal can never pick up another's entry.
+  static std::map<std::string, std::string, std::less<>> cache;
+  std::lock_guard lock(mutex);
+  std::string_view key(utf8Literal);
+  auto it = cache.find(key);
+  if (it == cache.end()) it = cache.emplace(std::string(key), Utf8ToCp949(key)).first;
+  return it->second;
+}
+
+bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+std::size_t ReverseFindAny(std::string_view s, std::string_view set) {
+  std::size_t found = std::string_view::npos;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+      ++i;  // the trail byte can look like '\\' or '.', but belongs to the character
+      continue;
+    }
+    if (set.find(s[i]) != std::string_view::npos) found = i;
+  }
+  return found;
+}
+
+std::size_t ReverseFindChar(std::string_view s, char ch) { return ReverseFindAny(s, std::string_view(&ch, 1)); }
+
+}  // namespace plat::text
