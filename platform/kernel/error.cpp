@@ -27,6 +27,13 @@ DWORD ErrorFromErrno(int err) {
     case EWOULDBLOCK: return ERROR_SHARING_VIOLATION;
     case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
     case EINVAL: return ERROR_INVALID_PARAMETER;
+    case EEXIST: return ERROR_FILE_EXISTS;
+    case ENOSPC:
+    case EDQUOT: return ERROR_DISK_FULL;
+    case EFBIG: return ERROR_FILE_TOO_LARGE;
+    case EIO: return ERROR_GEN_FAILURE;
+    case ETXTBSY: return ERROR_SHARING_VIOLATION;
+    case ELOOP: return ERROR_CANT_RESOLVE_FILENAME;
     default: return ERROR_INVALID_PARAMETER;
   }
 }
