@@ -12,16 +12,22 @@ namespace plat::gdi {
 class Surface;
 
 constexpr int PS_SOLID = 0;
+constexpr int PS_NULL = 5;  // draws nothing
 constexpr int FW_NORMAL = 400;
 constexpr int FW_BOLD = 700;
 constexpr BYTE HANGUL_CHARSET = 129;
 constexpr BYTE DEFAULT_CHARSET = 1;
+
+struct PALETTEENTRY {
+  BYTE peRed, peGreen, peBlue, peFlags;
+};
 
 class CGdiObject {
  public:
   virtual ~CGdiObject() = default;
 };
 
+// A pen: lines of `width` pixels in one colour (PS_SOLID; PS_NULL draws nothing).
 class CPen : public CGdiObject {
  public:
   CPen() = default;
@@ -39,16 +45,20 @@ class CPen : public CGdiObject {
   bool created_ = false;
 };
 
+// A solid brush, or a hollow one that fills nothing (the platform's NULL_BRUSH).
 class CBrush : public CGdiObject {
  public:
   CBrush() = default;
   explicit CBrush(COLORREF color) { CreateSolidBrush(color); }
   BOOL CreateSolidBrush(COLORREF color);
+  BOOL CreateHollowBrush();
   COLORREF Color() const { return color_; }
+  bool IsHollow() const { return hollow_; }
   bool IsCreated() const { return created_; }
 
  private:
   COLORREF color_ = 0xFFFFFF;
+  bool hollow_ = false;
   bool created_ = false;
 };
 
@@ -62,11 +72,16 @@ struct LOGFONT {
   std::string lfFaceName;
 };
 
+// A logical font. Creating one only records the LOGFONT; the face is found when text is drawn or
+// measured (see GetDialogBaseUnits for metrics without a device context).
 class CFont : public CGdiObject {
  public:
   BOOL CreateFontIndirect(const LOGFONT& lf);
-  // A font of `pointSize` tenths of a point (as the platform's CreatePointFont), 96 dpi.
+  // A font of `pointSize` tenths of a point (as the platform's CreatePointFont), 96 dpi:
+  // lfHeight = -(tenths * 96 / 720), rounded to nearest.
   BOOL CreatePointFont(int pointSizeTenths, const std::string& faceName);
+  // Copies the LOGFONT into *lf; 0 when the font was never created or lf is null. A bold copy of a
+  // font is made by the caller: GetLogFont, lfWeight = FW_BOLD, CreateFontIndirect.
   int GetLogFont(LOGFONT* lf) const;
   const LOGFONT& Log() const { return log_; }
   bool IsCreated() const { return created_; }
@@ -76,28 +91,46 @@ class CFont : public CGdiObject {
   bool created_ = false;
 };
 
+// The platform's default GUI font: "굴림" (CP949), 12 pixels (9 points at 96 dpi), Hangul charset.
+// Every new device context starts with it selected.
+const LOGFONT& DefaultGuiLogFont();
+// A process-wide font object made from DefaultGuiLogFont (the platform's stock DEFAULT_GUI_FONT).
+CFont* GetStockGuiFont();
+
 // A bitmap: its pixels are a Surface. Compatible bitmaps start with undefined (here: black) pixels.
+// A device context that has the bitmap selected shares its pixels, so they stay valid there even if
+// the bitmap object goes first.
 class CBitmap : public CGdiObject {
  public:
   CBitmap();
   ~CBitmap() override;
+  CBitmap(const CBitmap&) = delete;
+  CBitmap& operator=(const CBitmap&) = delete;
+  // A colour bitmap of width x height (black); FALSE for a negative size. Replaces any earlier one.
   BOOL CreateCompatibleBitmap(class CDC* dc, int width, int height);
-  // Loads bitmap resource `id` from the resources compiled into the module (see resources.h).
+  // Loads bitmap resource `id` (PNG bytes found through plat::kernel::FindResource); FALSE when the
+  // resource is missing or is not a PNG. The earlier picture is gone either way.
   BOOL LoadBitmap(UINT id);
+  // Takes a picture; FALSE (and no picture) for null.
   BOOL LoadFromSurface(std::unique_ptr<Surface> surface);
+  // Width and height; 0 x 0 when there is no picture.
   SIZE GetSize() const;
   Surface* GetSurface() const { return surface_.get(); }
-  // Colour-table size of the loaded resource (0 for true-colour pictures) and bits per pixel.
-  int ColorTableSize() const { return colorTable_; }
+  std::shared_ptr<Surface> SharedSurface() const { return surface_; }
+  // Colour-table size of the loaded resource (0 for true-colour pictures), its entries, and bits per
+  // pixel: a palette PNG has a colour table; everything else counts as 32 bits per pixel.
+  int ColorTableSize() const { return static_cast<int>(colorTable_.size()); }
+  const std::vector<PALETTEENTRY>& ColorTable() const { return colorTable_; }
   int BitsPerPixel() const { return bpp_; }
   void DeleteObject();
 
  private:
-  std::unique_ptr<Surface> surface_;
-  int colorTable_ = 0;
+  std::shared_ptr<Surface> surface_;
+  std::vector<PALETTEENTRY> colorTable_;
   int bpp_ = 32;
 };
 
+// A rectangular region (the only shape the control clips to).
 class CRgn : public CGdiObject {
  public:
   BOOL CreateRectRgn(int left, int top, int right, int bottom);
@@ -108,13 +141,13 @@ class CRgn : public CGdiObject {
   RECT rect_{};
 };
 
-struct PALETTEENTRY {
-  BYTE peRed, peGreen, peBlue, peFlags;
-};
-
+// A logical palette. The screen here is true-colour, so palettes keep their entries and change no
+// pixel when selected and realised.
 class CPalette : public CGdiObject {
  public:
+  // FALSE for an empty or over-long (> 256 entries) table.
   BOOL CreatePalette(WORD version, const std::vector<PALETTEENTRY>& entries);
+  // The 256-entry halftone palette: a 6 x 6 x 6 colour cube, then a grey ramp.
   BOOL CreateHalftonePalette(class CDC* dc);
   const std::vector<PALETTEENTRY>& Entries() const { return entries_; }
   WORD Version() const { return version_; }

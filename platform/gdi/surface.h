@@ -12,6 +12,7 @@ namespace plat::gdi {
 // each; compatible bitmaps are surfaces too. Cairo stays behind this interface.
 class Surface {
  public:
+  // A surface of width x height white pixels (negative sizes count as 0).
   Surface(int width, int height);
   ~Surface();
   Surface(const Surface&) = delete;

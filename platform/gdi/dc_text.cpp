@@ -1,0 +1,164 @@
+// Device contexts: text drawing and measuring through pango, CP949 in, UTF-8 to pango.
+#include <algorithm>
+#include <vector>
+
+#include "platform/gdi/dc.h"
+#include "platform/gdi/dc_impl.h"
+#include "platform/gdi/font_face.h"
+#include "platform/text/text.h"
+
+namespace plat::gdi {
+namespace {
+
+// Menu-style prefixes: "&&" shows "&", "&x" shows x underlined. Returns the text to show and the
+// byte offset of the underlined character (npos when none).
+std::string StripPrefixes(const std::string& utf8, std::size_t* underline) {
+  std::string out;
+  out.reserve(utf8.size());
+  *underline = std::string::npos;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '&' && i + 1 < utf8.size()) {
+      ++i;
+      if (utf8[i] != '&') *underline = out.size();
+    }
+    out.push_back(utf8[i]);
+  }
+  return out;
+}
+
+struct Line {
+  PangoLayoutLine* line;
+  int width;
+};
+
+std::vector<Line> LinesOf(PangoLayout* layout) {
+  std::vector<Line> lines;
+  int count = pango_layout_get_line_count(layout);
+  for (int i = 0; i < count; ++i) {
+    PangoLayoutLine* line = pango_layout_get_line_readonly(layout, i);
+    PangoRectangle logical;
+    pango_layout_line_get_extents(line, nullptr, &logical);
+    lines.push_back({line, static_cast<int>((logical.width + PANGO_SCALE - 1) / PANGO_SCALE)});
+  }
+  return lines;
+}
+
+struct CairoPtr {
+  cairo_t* cr;
+  explicit CairoPtr(cairo_surface_t* s) : cr(cairo_create(s)) {}
+  ~CairoPtr() { cairo_destroy(cr); }
+  CairoPtr(const CairoPtr&) = delete;
+  CairoPtr& operator=(const CairoPtr&) = delete;
+};
+
+// Draws laid-out lines at logical (x, top) positions: one line every font height, each line's
+// baseline at its top + ascent. `clip` is a logical rectangle or null.
+void PaintLines(CDC::Impl& dc, const std::vector<Line>& lines, const std::vector<POINT>& origins,
+                       const FontMetrics& fm, const RECT* clip) {
+  Surface* target = dc.Target();
+  if (target == nullptr) return;
+  RECT area = dc.SurfaceClip();
+  if (clip != nullptr) area = IntersectRects(area, dc.ToSurface(Normalized(*clip)));
+  if (area.IsEmpty()) return;
+  const DcState& s = dc.state;
+  if (s.bkMode == OPAQUE) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      RECT box{origins[i].x, origins[i].y, origins[i].x + lines[i].width, origins[i].y + fm.height};
+      if (clip != nullptr) box = IntersectRects(box, Normalized(*clip));
+      dc.Fill(box, s.bkColor);
+    }
+  }
+  Surface::Impl& surface = target->impl();
+  surface.BeginDirect();
+  CairoPtr c(surface.surface);
+  cairo_rectangle(c.cr, area.left, area.top, area.Width(), area.Height());
+  cairo_clip(c.cr);
+  cairo_set_source_rgb(c.cr, GetRValue(s.textColor) / 255.0, GetGValue(s.textColor) / 255.0,
+                       GetBValue(s.textColor) / 255.0);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    POINT p = dc.ToSurface(origins[i]);
+    cairo_move_to(c.cr, p.x, p.y + fm.ascent);
+    pango_cairo_show_layout_line(c.cr, lines[i].line);
+  }
+  cairo_surface_flush(surface.surface);
+}
+
+}  // namespace
+
+int CDC::DrawText(const std::string& text, RECT* rect, UINT format) {
+  if (rect == nullptr) return 0;
+  const DcState& s = impl_->state;
+  FontMetrics fm = MetricsOf(s.logFont);
+  std::size_t underline = std::string::npos;
+  std::string utf8 = plat::text::Cp949ToUtf8(text);
+  if (!(format & DT_NOPREFIX)) utf8 = StripPrefixes(utf8, &underline);
+  LayoutPtr layout = NewLayout(s.logFont, utf8, underline);
+  bool single = (format & DT_SINGLELINE) != 0;
+  pango_layout_set_single_paragraph_mode(layout.get(), single);
+  int boxWidth = std::max<LONG>(0, rect->Width());
+  if ((format & DT_WORDBREAK) && !single) {
+    pango_layout_set_width(layout.get(), boxWidth * PANGO_SCALE);
+    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
+  }
+  if (format & DT_END_ELLIPSIS) {
+    pango_layout_set_width(layout.get(), boxWidth * PANGO_SCALE);
+    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+  }
+  std::vector<Line> lines = utf8.empty() ? std::vector<Line>{} : LinesOf(layout.get());
+  int height = std::max<int>(1, static_cast<int>(lines.size())) * fm.height;
+  if (format & DT_CALCRECT) {
+    int widest = 0;
+    for (const Line& l : lines) widest = std::max(widest, l.width);
+    rect->right = rect->left + widest;
+    rect->bottom = rect->top + height;
+    return height;
+  }
+  int top = rect->top;
+  if (single && (format & DT_VCENTER)) top = rect->top + (rect->Height() - fm.height) / 2;
+  else if (single && (format & DT_BOTTOM)) top = rect->bottom - fm.height;
+  std::vector<POINT> origins;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    int x = rect->left;
+    if (format & DT_CENTER) x = rect->left + (rect->Width() - lines[i].width) / 2;
+    else if (format & DT_RIGHT) x = rect->right - lines[i].width;
+    origins.push_back(POINT{x, top + static_cast<LONG>(i) * fm.height});
+  }
+  PaintLines(*impl_, lines, origins, fm, (format & DT_NOCLIP) ? nullptr : rect);
+  return top - rect->top + height;
+}
+
+SIZE CDC::GetTextExtent(const std::string& text) const {
+  FontMetrics fm = MetricsOf(impl_->state.logFont);
+  LayoutPtr layout = NewLayout(impl_->state.logFont, plat::text::Cp949ToUtf8(text));
+  pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+  return SIZE{text.empty() ? 0 : LayoutWidth(layout.get()), fm.height};
+}
+
+BOOL CDC::TextOut(int x, int y, const std::string& text) {
+  const DcState& s = impl_->state;
+  FontMetrics fm = MetricsOf(s.logFont);
+  LayoutPtr layout = NewLayout(s.logFont, plat::text::Cp949ToUtf8(text));
+  pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+  if (text.empty()) return TRUE;
+  std::vector<Line> lines = LinesOf(layout.get());
+  std::vector<POINT> origins(lines.size(), POINT{x, y});
+  PaintLines(*impl_, lines, origins, fm, nullptr);
+  return TRUE;
+}
+
+BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const {
+  if (metrics == nullptr) return FALSE;
+  const LOGFONT& lf = impl_->state.logFont;
+  FontMetrics fm = MetricsOf(lf);
+  metrics->tmHeight = fm.height;
+  metrics->tmAscent = fm.ascent;
+  metrics->tmDescent = fm.descent;
+  metrics->tmInternalLeading = std::max<LONG>(0, fm.height - static_cast<LONG>(EmPixels(lf) + 0.5));
+  metrics->tmExternalLeading = 0;
+  metrics->tmAveCharWidth = fm.aveCharWidth;
+  metrics->tmMaxCharWidth = fm.maxCharWidth;
+  metrics->tmWeight = lf.lfWeight <= 0 ? FW_NORMAL : lf.lfWeight;
+  return TRUE;
+}
+
+}  // namespace plat::gdi

@@ -1,0 +1,217 @@
+// Fonts on pango: face-name mapping, descriptions, metrics and layouts.
+#include "platform/gdi/font_face.h"
+
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <set>
+#include <tuple>
+
+#include "platform/text/text.h"
+
+namespace plat::gdi {
+namespace {
+
+constexpr double kDefaultEm = 12.0;
+
+std::string Lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return s;
+}
+
+// Lower-case names of the installed families, read once.
+const std::set<std::string>& InstalledFamilies() {
+  static const std::set<std::string> families = [] {
+    std::set<std::string> out;
+    PangoFontFamily** list = nullptr;
+    int count = 0;
+    pango_font_map_list_families(pango_context_get_font_map(ThreadContext()), &list, &count);
+    for (int i = 0; i < count; ++i) out.insert(Lower(pango_font_family_get_name(list[i])));
+    g_free(list);
+    return out;
+  }();
+  return families;
+}
+
+// The first family, by name, of the fonts fontconfig says cover Korean; empty when there is none.
+std::string AnyKoreanFamily() {
+  static const std::string family = [] {
+    std::string best;
+    FcPattern* pattern = FcPatternCreate();
+    FcLangSet* langs = FcLangSetCreate();
+    FcLangSetAdd(langs, reinterpret_cast<const FcChar8*>("ko"));
+    FcPatternAddLangSet(pattern, FC_LANG, langs);
+    FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+    if (FcFontSet* set = FcFontList(nullptr, pattern, objects)) {
+      for (int i = 0; i < set->nfont; ++i) {
+        FcChar8* name = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FAMILY, 0, &name) != FcResultMatch) continue;
+        std::string n(reinterpret_cast<const char*>(name));
+        if (best.empty() || n < best) best = n;
+      }
+      FcFontSetDestroy(set);
+    }
+    FcObjectSetDestroy(objects);
+    FcLangSetDestroy(langs);
+    FcPatternDestroy(pattern);
+    return best;
+  }();
+  return family;
+}
+
+// The Korean system faces that dialogs name, and the installed faces that stand in for them.
+std::string MappedFace(const std::string& utf8) {
+  if (utf8 == "굴림" || utf8 == "굴림체" || utf8 == "Gulim" || utf8 == "GulimChe") return "Baekmuk Gulim";
+  if (utf8 == "돋움" || utf8 == "돋움체" || utf8 == "Dotum" || utf8 == "DotumChe") return "Baekmuk Dotum";
+  if (utf8 == "바탕" || utf8 == "바탕체" || utf8 == "Batang" || utf8 == "BatangChe") return "Baekmuk Batang";
+  return utf8;
+}
+
+}  // namespace
+
+std::string ResolveFamily(std::string_view cp949Face) {
+  static std::mutex mutex;
+  static std::map<std::string, std::string, std::less<>> cache;
+  std::lock_guard lock(mutex);
+  if (auto it = cache.find(cp949Face); it != cache.end()) return it->second;
+  std::string wanted = MappedFace(plat::text::Cp949ToUtf8(cp949Face));
+  std::string family;
+  if (!wanted.empty() && InstalledFamilies().contains(Lower(wanted))) family = wanted;
+  if (family.empty()) family = AnyKoreanFamily();
+  if (family.empty()) family = "Sans";
+  cache.emplace(std::string(cp949Face), family);
+  return family;
+}
+
+namespace {
+
+// Threads that hold a text context right now.
+std::atomic<int> liveContexts{0};
+
+// At exit, once the main thread's context is gone (thread-local objects end before static ones) and
+// no other thread still draws text, hand pango's font map and fontconfig's caches back, so that the
+// process ends without a leak report from the font libraries.
+struct FontTeardown {
+  ~FontTeardown() {
+    if (liveContexts.load() != 0) return;
+    pango_cairo_font_map_set_default(nullptr);
+    FcFini();
+  }
+};
+
+}  // namespace
+
+PangoContext* ThreadContext() {
+  static FontTeardown teardown;
+  struct Holder {
+    PangoContext* context;
+    Holder() : context(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
+      ++liveContexts;
+      pango_cairo_context_set_resolution(context, 96.0);
+      cairo_font_options_t* options = cairo_font_options_create();
+      cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+      cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+      pango_cairo_context_set_font_options(context, options);
+      cairo_font_options_destroy(options);
+      pango_context_set_language(context, pango_language_from_string("ko"));
+    }
+    ~Holder() {
+      g_object_unref(context);
+      --liveContexts;
+    }
+  };
+  thread_local Holder holder;
+  return holder.context;
+}
+
+namespace {
+
+FontDescriptionPtr FamilyDescription(const LOGFONT& lf, double em) {
+  FontDescriptionPtr d(pango_font_description_new());
+  std::string family = ResolveFamily(lf.lfFaceName);
+  pango_font_description_set_family(d.get(), family.c_str());
+  pango_font_description_set_absolute_size(d.get(), em * PANGO_SCALE);
+  int weight = lf.lfWeight <= 0 ? FW_NORMAL : std::clamp<int>(lf.lfWeight, 100, 1000);
+  pango_font_description_set_weight(d.get(), static_cast<PangoWeight>(weight));
+  pango_font_description_set_style(d.get(), lf.lfItalic ? PANGO_STYLE_ITALIC : PANGO_STYLE_NORMAL);
+  return d;
+}
+
+// Ascent and descent in pixels (unrounded) of the primary font of a description.
+std::pair<double, double> RawMetrics(const PangoFontDescription* d) {
+  PangoFont* font = pango_context_load_font(ThreadContext(), d);
+  if (font == nullptr) return {0.8 * pango_font_description_get_size(d) / PANGO_SCALE,
+                               0.2 * pango_font_description_get_size(d) / PANGO_SCALE};
+  PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
+  std::pair<double, double> out{static_cast<double>(pango_font_metrics_get_ascent(m)) / PANGO_SCALE,
+                                static_cast<double>(pango_font_metrics_get_descent(m)) / PANGO_SCALE};
+  pango_font_metrics_unref(m);
+  g_object_unref(font);
+  return out;
+}
+
+}  // namespace
+
+double EmPixels(const LOGFONT& lf) {
+  if (lf.lfHeight < 0) return -static_cast<double>(lf.lfHeight);
+  if (lf.lfHeight == 0) return kDefaultEm;
+  // A cell height: scale the em so that ascent + descent comes out at the asked height.
+  auto [ascent, descent] = RawMetrics(FamilyDescription(lf, 100.0).get());
+  double cell = ascent + descent;
+  return cell > 0 ? lf.lfHeight * 100.0 / cell : static_cast<double>(lf.lfHeight);
+}
+
+FontDescriptionPtr DescriptionOf(const LOGFONT& lf) { return FamilyDescription(lf, EmPixels(lf)); }
+
+FontMetrics MetricsOf(const LOGFONT& lf) {
+  // Drawing asks for the same few fonts over and over: keep each thread's answers.
+  using Key = std::tuple<std::string, LONG, LONG, BYTE>;
+  thread_local std::map<Key, FontMetrics> cache;
+  Key key{lf.lfFaceName, lf.lfHeight, lf.lfWeight, lf.lfItalic};
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  FontDescriptionPtr d = DescriptionOf(lf);
+  auto [ascent, descent] = RawMetrics(d.get());
+  FontMetrics out;
+  out.ascent = static_cast<int>(std::lround(ascent));
+  out.height = std::max(1, static_cast<int>(std::lround(ascent + descent)));
+  out.descent = out.height - out.ascent;
+  PangoFontMetrics* m = pango_context_get_metrics(ThreadContext(), d.get(), nullptr);
+  out.aveCharWidth = static_cast<int>(std::lround(
+      static_cast<double>(pango_font_metrics_get_approximate_char_width(m)) / PANGO_SCALE));
+  out.maxCharWidth = static_cast<int>(std::lround(EmPixels(lf)));
+  pango_font_metrics_unref(m);
+  cache.emplace(key, out);
+  return out;
+}
+
+LayoutPtr NewLayout(const LOGFONT& lf, std::string_view utf8, std::size_t underline) {
+  LayoutPtr layout(pango_layout_new(ThreadContext()));
+  FontDescriptionPtr d = DescriptionOf(lf);
+  pango_layout_set_font_description(layout.get(), d.get());
+  pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(utf8.size()));
+  PangoAttrList* attrs = pango_attr_list_new();
+  if (lf.lfUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
+  if (underline != std::string::npos && underline < utf8.size()) {
+    PangoAttribute* a = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+    a->start_index = static_cast<guint>(underline);
+    a->end_index = static_cast<guint>(underline + 1);
+    while (a->end_index < utf8.size() && (static_cast<unsigned char>(utf8[a->end_index]) & 0xC0) == 0x80)
+      ++a->end_index;
+    pango_attr_list_insert(attrs, a);
+  }
+  pango_layout_set_attributes(layout.get(), attrs);
+  pango_attr_list_unref(attrs);
+  return layout;
+}
+
+int LayoutWidth(PangoLayout* layout) {
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  return static_cast<int>(std::ceil(static_cast<double>(logical.width) / PANGO_SCALE - 1e-6));
+}
+
+}  // namespace plat::gdi
