@@ -26,6 +26,33 @@ std::string StripPrefixes(const std::string& utf8, std::size_t* underline) {
   return out;
 }
 
+// Breaks lines at spaces so that each fits `width` where it can, the way the platform's word break
+// does: only spaces break (not the gaps between Hangul syllables), and a word wider than the width
+// stays whole on a line of its own. Each breaking space becomes a line feed, so byte offsets hold.
+std::string WrapAtSpaces(const LOGFONT& lf, std::string text, int width) {
+  auto widthOf = [&](std::size_t from, std::size_t to) {
+    LayoutPtr layout = NewLayout(lf, std::string_view(text).substr(from, to - from));
+    return LayoutWidth(layout.get());
+  };
+  std::size_t lineStart = 0, lastSpace = std::string::npos;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    bool end = i == text.size();
+    if (!end && text[i] != ' ' && text[i] != '\n') continue;
+    if (lastSpace != std::string::npos && widthOf(lineStart, i) > width) {
+      text[lastSpace] = '\n';
+      lineStart = lastSpace + 1;
+    }
+    if (end) break;
+    if (text[i] == '\n') {
+      lineStart = i + 1;
+      lastSpace = std::string::npos;
+    } else {
+      lastSpace = i;
+    }
+  }
+  return text;
+}
+
 struct Line {
   PangoLayoutLine* line;
   int width;
@@ -92,14 +119,11 @@ int CDC::DrawText(const std::string& text, RECT* rect, UINT format) {
   std::size_t underline = std::string::npos;
   std::string utf8 = plat::text::Cp949ToUtf8(text);
   if (!(format & DT_NOPREFIX)) utf8 = StripPrefixes(utf8, &underline);
-  LayoutPtr layout = NewLayout(s.logFont, utf8, underline);
   bool single = (format & DT_SINGLELINE) != 0;
-  pango_layout_set_single_paragraph_mode(layout.get(), single);
   int boxWidth = std::max<LONG>(0, rect->Width());
-  if ((format & DT_WORDBREAK) && !single) {
-    pango_layout_set_width(layout.get(), boxWidth * PANGO_SCALE);
-    pango_layout_set_wrap(layout.get(), PANGO_WRAP_WORD_CHAR);
-  }
+  if ((format & DT_WORDBREAK) && !single) utf8 = WrapAtSpaces(s.logFont, std::move(utf8), boxWidth);
+  LayoutPtr layout = NewLayout(s.logFont, utf8, underline);
+  pango_layout_set_single_paragraph_mode(layout.get(), single);
   if (format & DT_END_ELLIPSIS) {
     pango_layout_set_width(layout.get(), boxWidth * PANGO_SCALE);
     pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);

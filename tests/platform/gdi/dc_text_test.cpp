@@ -139,6 +139,24 @@ TEST(DcText, WordBreakWrapsAtTheRectangleWidth) {
   EXPECT_LE(r.Width(), word.cx + 2);
 }
 
+TEST(DcText, WordBreakBreaksKoreanOnlyAtSpaces) {
+  Page p;
+  std::string first = Ansi("첨부하실"), second = Ansi("파일을");
+  SIZE firstSize = p.dc.GetTextExtent(first);
+  RECT r{0, 0, firstSize.cx + 5, 0};
+  EXPECT_EQ(p.dc.DrawText(first + " " + second, &r, DT_WORDBREAK | DT_CALCRECT), 2 * firstSize.cy);
+  EXPECT_EQ(r.Width(), firstSize.cx);
+  // A word wider than the rectangle stays whole on one line.
+  RECT narrow{0, 0, firstSize.cx / 2, 0};
+  EXPECT_EQ(p.dc.DrawText(first, &narrow, DT_WORDBREAK | DT_CALCRECT), firstSize.cy);
+  EXPECT_EQ(narrow.Width(), firstSize.cx);
+  // Line feeds still break, and the wrapped text draws inside its rectangle.
+  RECT draw{10, 5, 10 + firstSize.cx + 5, 55};
+  p.dc.DrawText(first + " " + second + "\n" + second, &draw, DT_WORDBREAK);
+  EXPECT_GT(Count(p.surface, RECT{10, 5 + 2 * firstSize.cy, 200, 60}, kWhite, false), 0);
+  EXPECT_EQ(Count(p.surface, RECT{0, 0, 200, 60}, kWhite, false), Count(p.surface, draw, kWhite, false));
+}
+
 TEST(DcFonts, BoldCopyComesFromTheCurrentFont) {
   Page p;
   CFont* current = p.dc.GetCurrentFont();

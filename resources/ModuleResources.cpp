@@ -1,0 +1,11 @@
+// Registration of the module's compiled-in resources: each kind registers itself from its own file.
+#include "resources/ModuleResources.h"
+
+#include "platform/kernel/resource.h"
+
+void RegisterModuleResources(const void* owner) {
+  RegisterModuleBitmaps(owner);
+  RegisterModuleStrings(owner);
+}
+
+void UnregisterModuleResources(const void* owner) { plat::kernel::UnregisterResources(owner); }
