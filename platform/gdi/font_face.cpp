@@ -99,6 +99,7 @@ struct FontTeardown {
   ~FontTeardown() {
     if (liveContexts.load() != 0) return;
     pango_cairo_font_map_set_default(nullptr);
+    cairo_debug_reset_static_data();  // cairo's font caches hold fontconfig patterns
     FcFini();
   }
 };

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <thread>
 
 #include "platform/gdi/dc.h"
 #include "platform/gdi/dialog_units.h"
@@ -155,6 +157,24 @@ TEST(DcText, WordBreakBreaksKoreanOnlyAtSpaces) {
   p.dc.DrawText(first + " " + second + "\n" + second, &draw, DT_WORDBREAK);
   EXPECT_GT(Count(p.surface, RECT{10, 5 + 2 * firstSize.cy, 200, 60}, kWhite, false), 0);
   EXPECT_EQ(Count(p.surface, RECT{0, 0, 200, 60}, kWhite, false), Count(p.surface, draw, kWhite, false));
+}
+
+TEST(DcText, TwoThreadsDrawTextAtOnce) {
+  // Each window thread paints with its own contexts; text must not depend on one shared font state.
+  auto paint = [](int* ink) {
+    for (int i = 0; i < 20; ++i) {
+      Page p;
+      RECT r{0, 0, 200, 30};
+      p.dc.DrawText(Ansi("전송 완료 ") + std::to_string(i), &r, DT_SINGLELINE | DT_CENTER);
+      *ink = Count(p.surface, r, kWhite, false);
+    }
+  };
+  int workerInk = 0, mainInk = 0;
+  std::thread worker(paint, &workerInk);
+  paint(&mainInk);
+  worker.join();
+  EXPECT_GT(workerInk, 20);
+  EXPECT_EQ(workerInk, mainInk);
 }
 
 TEST(DcFonts, BoldCopyComesFromTheCurrentFont) {
