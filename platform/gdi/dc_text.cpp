@@ -112,23 +112,52 @@ void PaintLines(CDC::Impl& dc, const std::vector<Line>& lines, const std::vector
 
 }  // namespace
 
+namespace {
+
+// The layout DrawText shows: prefixes taken out (unless DT_NOPREFIX), lines broken at spaces
+// (DT_WORDBREAK), one paragraph (DT_SINGLELINE), cut with an ellipsis at the width (DT_END_ELLIPSIS).
+// `empty` reports a text with nothing to show.
+LayoutPtr DrawTextLayout(const LOGFONT& lf, const std::string& cp949, UINT format, int width, bool* empty) {
+  std::size_t underline = std::string::npos;
+  std::string utf8 = plat::text::Cp949ToUtf8(cp949);
+  if (!(format & DT_NOPREFIX)) utf8 = StripPrefixes(utf8, &underline);
+  bool single = (format & DT_SINGLELINE) != 0;
+  if ((format & DT_WORDBREAK) && !single) utf8 = WrapAtSpaces(lf, std::move(utf8), width);
+  LayoutPtr layout = NewLayout(lf, utf8, underline);
+  pango_layout_set_single_paragraph_mode(layout.get(), single);
+  if (format & DT_END_ELLIPSIS) {
+    pango_layout_set_width(layout.get(), width * PANGO_SCALE);
+    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
+  }
+  *empty = utf8.empty();
+  return layout;
+}
+
+// Top-left corner of each line inside `rect`, one font height apart, aligned as `format` asks.
+std::vector<POINT> LineOrigins(const std::vector<Line>& lines, const RECT& rect, UINT format, int lineHeight) {
+  int top = rect.top;
+  bool single = (format & DT_SINGLELINE) != 0;
+  if (single && (format & DT_VCENTER)) top = rect.top + (rect.Height() - lineHeight) / 2;
+  else if (single && (format & DT_BOTTOM)) top = rect.bottom - lineHeight;
+  std::vector<POINT> origins;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    int x = rect.left;
+    if (format & DT_CENTER) x = rect.left + (rect.Width() - lines[i].width) / 2;
+    else if (format & DT_RIGHT) x = rect.right - lines[i].width;
+    origins.push_back(POINT{x, top + static_cast<LONG>(i) * lineHeight});
+  }
+  return origins;
+}
+
+}  // namespace
+
 int CDC::DrawText(const std::string& text, RECT* rect, UINT format) {
   if (rect == nullptr) return 0;
   const DcState& s = impl_->state;
   FontMetrics fm = MetricsOf(s.logFont);
-  std::size_t underline = std::string::npos;
-  std::string utf8 = plat::text::Cp949ToUtf8(text);
-  if (!(format & DT_NOPREFIX)) utf8 = StripPrefixes(utf8, &underline);
-  bool single = (format & DT_SINGLELINE) != 0;
-  int boxWidth = std::max<LONG>(0, rect->Width());
-  if ((format & DT_WORDBREAK) && !single) utf8 = WrapAtSpaces(s.logFont, std::move(utf8), boxWidth);
-  LayoutPtr layout = NewLayout(s.logFont, utf8, underline);
-  pango_layout_set_single_paragraph_mode(layout.get(), single);
-  if (format & DT_END_ELLIPSIS) {
-    pango_layout_set_width(layout.get(), boxWidth * PANGO_SCALE);
-    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
-  }
-  std::vector<Line> lines = utf8.empty() ? std::vector<Line>{} : LinesOf(layout.get());
+  bool empty = true;
+  LayoutPtr layout = DrawTextLayout(s.logFont, text, format, std::max<LONG>(0, rect->Width()), &empty);
+  std::vector<Line> lines = empty ? std::vector<Line>{} : LinesOf(layout.get());
   int height = std::max<int>(1, static_cast<int>(lines.size())) * fm.height;
   if (format & DT_CALCRECT) {
     int widest = 0;
@@ -137,17 +166,9 @@ int CDC::DrawText(const std::string& text, RECT* rect, UINT format) {
     rect->bottom = rect->top + height;
     return height;
   }
-  int top = rect->top;
-  if (single && (format & DT_VCENTER)) top = rect->top + (rect->Height() - fm.height) / 2;
-  else if (single && (format & DT_BOTTOM)) top = rect->bottom - fm.height;
-  std::vector<POINT> origins;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    int x = rect->left;
-    if (format & DT_CENTER) x = rect->left + (rect->Width() - lines[i].width) / 2;
-    else if (format & DT_RIGHT) x = rect->right - lines[i].width;
-    origins.push_back(POINT{x, top + static_cast<LONG>(i) * fm.height});
-  }
+  std::vector<POINT> origins = LineOrigins(lines, *rect, format, fm.height);
   PaintLines(*impl_, lines, origins, fm, (format & DT_NOCLIP) ? nullptr : rect);
+  int top = origins.empty() ? rect->top : origins.front().y;
   return top - rect->top + height;
 }
 
