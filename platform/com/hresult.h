@@ -34,6 +34,9 @@ inline constexpr HRESULT DISP_E_EXCEPTION = detail::Code(0x80020009);
 inline constexpr HRESULT DISP_E_OVERFLOW = detail::Code(0x8002000A);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = detail::Code(0x8002000E);
 
+inline constexpr HRESULT TYPE_E_REGISTRYACCESS = detail::Code(0x8002801C);
+inline constexpr HRESULT TYPE_E_LIBNOTREGISTERED = detail::Code(0x8002801D);
+
 // The two self-registration failures share their numbers with the connection errors, as on the
 // platform: both families live in the same facility range.
 inline constexpr HRESULT SELFREG_E_TYPELIB = detail::Code(0x80040200);
@@ -50,6 +53,12 @@ inline constexpr HRESULT STG_E_OLDFORMAT = detail::Code(0x80030104);
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
 constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+// A system error number (the registry's, the kernel's) as a result code: 0 stays S_OK, anything else
+// becomes 0x8007xxxx.
+constexpr HRESULT HResultFromWin32(DWORD error) {
+  return error == 0 ? S_OK : detail::Code((error & 0xFFFF) | 0x80070000);
+}
 
 // "DISP_E_MEMBERNOTFOUND (0x80020003)" for the codes above, "0x........" for any other. Where two
 // names share a number, both are given.

@@ -75,7 +75,8 @@ struct TypeLibrary {
 // default source interfaces. The text is UTF-8 (help strings converted from CP949).
 std::string ToOdl(const TypeLibrary& library);
 
-// A compact JSON form that FromJson reads back unchanged (help strings stored as UTF-8).
+// A compact JSON form that FromJson reads back unchanged. It is pure ASCII (help strings written as
+// \uXXXX escapes), so it can be stored as registry text.
 std::string ToJson(const TypeLibrary& library);
 // Reads ToJson's form. E_INVALIDARG (and *library untouched) when the text is not JSON of that
 // shape: missing fields, a malformed GUID, a type that is not a number.

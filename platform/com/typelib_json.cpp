@@ -80,7 +80,7 @@ std::string ToJson(const TypeLibrary& lib) {
             {"major", lib.majorVersion}, {"minor", lib.minorVersion}, {"lcid", lib.lcid},
             {"helpfile", Utf8(lib.helpFile)}, {"help", Utf8(lib.helpString)}, {"control", lib.control},
             {"interfaces", interfaces}, {"coclasses", coclasses}};
-  return j.dump();
+  return j.dump(-1, ' ', true);  // ASCII only: \uXXXX escapes keep it valid as a CP949 registry text
 }
 
 HRESULT FromJson(std::string_view text, TypeLibrary* out) {
