@@ -86,7 +86,7 @@ struct TEXTMETRIC {
 // A context is used by one thread at a time.
 class CDC {
  public:
-  // A context drawing into `surface`; `offset` is where logical (0,0) lands on the surface (a child
+  // A context drawing into `surface`; `offset` is where device (0,0) lands on the surface (a child
   // window's position inside its top-level window), `clip` the surface area it may touch (surface
   // coordinates). The surface must outlive the context.
   CDC(Surface& surface, POINT offset, RECT clip);
