@@ -45,12 +45,13 @@ bool Thread::Start(std::function<void()> body, Priority priority) {
     return false;
   }
   auto state = std::make_shared<State>();
-  std::promise<DWORD> started;
-  std::future<DWORD> id = started.get_future();
+  // Shared with the new thread, so that neither side's going can pull it from under the other.
+  auto started = std::make_shared<std::promise<DWORD>>();
+  std::future<DWORD> id = started->get_future();
   try {
-    thread_ = std::thread([state, priority, &started, body = std::move(body)]() {
+    thread_ = std::thread([state, started, priority, body = std::move(body)]() {
       if (priority == Priority::BelowNormal) LowerOwnPriority();
-      started.set_value(GetCurrentThreadId());  // `started` is not touched after this line
+      started->set_value(GetCurrentThreadId());
       body();
       std::lock_guard lock(state->mutex);
       state->done = true;
