@@ -1,0 +1,28 @@
+// The HTTP client's default time limits and buffer sizes: the one place where they are set.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/base/types.h"
+
+namespace plat::inet {
+
+// Every network wait is bounded, so that no call waits forever on a silent server. A session starts
+// with these values; InternetSetOptionA changes them per handle.
+//
+// Connect: name resolution plus the TCP connection (all addresses of the name together).
+constexpr DWORD kDefaultConnectTimeoutMs = 30'000;
+// Send: one socket write of gathered body bytes (at most kWriteGatherBytes) must be taken by the
+// peer within this time.
+constexpr DWORD kDefaultSendTimeoutMs = 60'000;
+// Receive: the whole reply header, and then each piece of the reply body, must arrive within this time.
+constexpr DWORD kDefaultReceiveTimeoutMs = 60'000;
+
+// Body bytes given to InternetWriteFile are gathered up to this many before a socket write, so that
+// the control's 1024-byte blocks do not each become a system call. Memory per request stays at this.
+constexpr std::size_t kWriteGatherBytes = 64 * 1024;
+
+// The longest reply header accepted (status line and all fields); a longer one is an invalid reply.
+constexpr std::size_t kMaxReplyHeaderBytes = 64 * 1024;
+
+}  // namespace plat::inet
