@@ -25,6 +25,7 @@ inline constexpr HRESULT E_OUTOFMEMORY = detail::Code(0x8007000E);
 inline constexpr HRESULT CLASS_E_NOAGGREGATION = detail::Code(0x80040110);
 inline constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = detail::Code(0x80040111);
 inline constexpr HRESULT REGDB_E_CLASSNOTREG = detail::Code(0x80040154);
+inline constexpr HRESULT CO_E_CLASSSTRING = detail::Code(0x800401F3);  // a ProgID that names no class
 
 inline constexpr HRESULT DISP_E_MEMBERNOTFOUND = detail::Code(0x80020003);
 inline constexpr HRESULT DISP_E_PARAMNOTFOUND = detail::Code(0x80020004);

@@ -2,6 +2,7 @@
 #include "platform/com/typelib_registry.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/com/registry_access.h"
 #include "platform/kernel/error.h"
@@ -113,6 +114,26 @@ HRESULT QueryPathOfRegTypeLib(const GUID& libid, WORD major, WORD minor, LCID lc
   if (!stored) return TYPE_E_LIBNOTREGISTERED;
   *path = plat::text::Cp949ToUtf8(*stored);
   return S_OK;
+}
+
+std::vector<RegTypeLibEntry> ListRegTypeLibs() {
+  std::vector<RegTypeLibEntry> found;
+  for (const auto& libName : detail::Subkeys("TypeLib")) {
+    auto libid = ParseGuid(libName);
+    if (!libid) continue;
+    for (const auto& version : detail::Subkeys("TypeLib\\" + libName)) {
+      unsigned major = 0, minor = 0;
+      char tail = 0;
+      if (std::sscanf(version.c_str(), "%x.%x%c", &major, &minor, &tail) != 2 || major > 0xFFFF || minor > 0xFFFF)
+        continue;
+      RegTypeLibEntry entry{*libid, static_cast<WORD>(major), static_cast<WORD>(minor), 0, {}};
+      auto locale = LocaleKey(VersionKey(*libid, entry.major, entry.minor), 0);
+      if (!locale || FAILED(QueryPathOfRegTypeLib(*libid, entry.major, entry.minor, 0, &entry.path))) continue;
+      entry.lcid = static_cast<LCID>(std::strtoul(locale->substr(locale->rfind('\\') + 1).c_str(), nullptr, 16));
+      found.push_back(std::move(entry));
+    }
+  }
+  return found;
 }
 
 }  // namespace plat::com

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/com/typelib.h"
 
@@ -31,5 +32,20 @@ HRESULT LoadRegTypeLib(const GUID& libid, WORD major, WORD minor, TypeLibrary* l
 // The module file registered for library `libid`, version <major>.<minor>, locale `lcid` (0: any);
 // TYPE_E_LIBNOTREGISTERED when there is none.
 HRESULT QueryPathOfRegTypeLib(const GUID& libid, WORD major, WORD minor, LCID lcid, std::string* path);
+
+// One registered library version, as ListRegTypeLibs finds it.
+struct RegTypeLibEntry {
+  GUID libid;
+  WORD major = 0;
+  WORD minor = 0;
+  LCID lcid = 0;
+  std::string path;  // UTF-8 module path
+
+  friend bool operator==(const RegTypeLibEntry&, const RegTypeLibEntry&) = default;
+};
+
+// Every registered library version with its module path, so that a host holding only a module file
+// can find the libraries that file registered. Keys that do not parse are passed over.
+std::vector<RegTypeLibEntry> ListRegTypeLibs();
 
 }  // namespace plat::com

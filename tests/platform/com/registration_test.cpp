@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/com/category_manager.h"
+#include "platform/com/class_registry.h"
 #include "platform/com/typelib_registry.h"
 #include "platform/registry/registry.h"
 #include "platform/text/text.h"
@@ -144,7 +146,10 @@ TEST_F(RegistrationTest, UnregisteringOneVersionKeepsTheOthers) {
   v2.interfaces.clear();
   ASSERT_EQ(RegisterTypeLib(v1, "/a/zelk.ocx"), S_OK);
   ASSERT_EQ(RegisterTypeLib(v2, "/b/zelk.ocx"), S_OK);
+  EXPECT_EQ(ListRegTypeLibs(), (std::vector<RegTypeLibEntry>{{v1.libid, 1, 0, 0x0409, "/a/zelk.ocx"},
+                                                             {v1.libid, 2, 0, 0x0409, "/b/zelk.ocx"}}));
   ASSERT_EQ(UnRegisterTypeLib(v1.libid, 1, 0, 0x0409), S_OK);
+  EXPECT_EQ(ListRegTypeLibs(), (std::vector<RegTypeLibEntry>{{v1.libid, 2, 0, 0x0409, "/b/zelk.ocx"}}));
   std::string path;
   EXPECT_EQ(QueryPathOfRegTypeLib(v2.libid, 2, 0, 0, &path), S_OK);
   EXPECT_EQ(path, "/b/zelk.ocx");
@@ -154,6 +159,48 @@ TEST_F(RegistrationTest, APathTheRegistryCannotHoldIsRefused) {
   EXPECT_TRUE(FAILED(RegisterTypeLib(SmallLibrary(), "/tmp/\U0001F600/zelk.ocx")));
   TypeLibrary back;
   EXPECT_EQ(LoadRegTypeLib(SmallLibrary().libid, 1, 0, &back), TYPE_E_LIBNOTREGISTERED);
+}
+
+TEST_F(RegistrationTest, AControlClassIsFoundByItsProgIdAndLeavesOnlyItsCategoriesBehind) {
+  ControlClassInfo info;
+  info.clsid = kControl;
+  info.progId = "DREV.multiuploadctrl.1";
+  info.userTypeName = "DREV multiupload control";
+  info.modulePath = "/opt/drev/zelk.ocx";
+  info.miscStatus = 0x00020191;
+  info.typeLib = SmallLibrary().libid;
+  ASSERT_EQ(RegisterControlClass(info), S_OK);
+  ASSERT_EQ(RegisterControlClass(info), S_OK);
+  const CATID both[] = {CATID_SafeForScripting, CATID_SafeForInitializing};
+  ASSERT_EQ(CreateCategoryManager()->RegisterClassImplCategories(kControl, both), S_OK);
+
+  const std::string key = "CLSID\\{0A0B0C0D-1111-2222-3333-444444444444}";
+  EXPECT_EQ(Text(key, ""), "DREV multiupload control");
+  EXPECT_EQ(Text(key + "\\InprocServer32", "ThreadingModel"), "Apartment");
+  EXPECT_EQ(Text(key + "\\MiscStatus\\1", ""), "131473");
+  EXPECT_EQ(Text(key + "\\ToolboxBitmap32", ""), "/opt/drev/zelk.ocx, 1");
+  EXPECT_EQ(Text(key + "\\TypeLib", ""), "{12345678-0000-0000-0000-0000000000AA}");
+  EXPECT_TRUE(KeyExists(key + "\\Control"));
+  EXPECT_FALSE(KeyExists(key + "\\Insertable"));
+
+  CLSID found;
+  ASSERT_EQ(CLSIDFromProgID("drev.MultiUploadCtrl.1", &found), S_OK);  // the registry ignores case
+  EXPECT_EQ(found, kControl);
+  std::string path;
+  ASSERT_EQ(GetInprocServerPath(found, &path), S_OK);
+  EXPECT_EQ(path, "/opt/drev/zelk.ocx");
+
+  ASSERT_EQ(UnregisterControlClass(kControl, info.progId), S_OK);
+  EXPECT_EQ(CLSIDFromProgID(info.progId, &found), CO_E_CLASSSTRING);
+  EXPECT_EQ(GetInprocServerPath(kControl, &path), REGDB_E_CLASSNOTREG);
+  EXPECT_FALSE(KeyExists(key + "\\MiscStatus"));
+  EXPECT_TRUE(KeyExists(kImplemented + "\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}"));
+  EXPECT_TRUE(KeyExists(kImplemented + "\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}"));
+  EXPECT_EQ(UnregisterControlClass(kControl, info.progId), S_OK);  // nothing left to remove
+
+  ASSERT_EQ(CreateCategoryManager()->UnRegisterClassImplCategories(kControl, both), S_OK);
+  ASSERT_EQ(UnregisterControlClass(kControl, info.progId), S_OK);
+  EXPECT_FALSE(KeyExists(key));  // nothing else was in it
 }
 
 }  // namespace
