@@ -70,7 +70,7 @@ struct TypeLibrary {
 };
 
 // The library as ODL source in the platform's shape: attributes in brackets (uuid, version, lcid,
-// helpfile, helpstring, control), dispinterfaces with their properties: and methods: sections,
+// helpfile, helpstring, control), dispinterfaces with their properties: and methods: lists,
 // members as "[id(10), helpstring("...")] BSTR ActionTime;", coclasses with their default and
 // default source interfaces. The text is UTF-8 (help strings converted from CP949).
 std::string ToOdl(const TypeLibrary& library);
