@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <limits>
 #include <optional>
 
 #include <boost/asio/connect.hpp>
@@ -83,7 +84,9 @@ struct HttpChannel::Impl {
   void NewParser(bool bodyless) {
     parser.emplace();
     parser->header_limit(static_cast<std::uint32_t>(kMaxReplyHeaderBytes));
-    parser->body_limit(boost::none);  // the caller's buffer sizes bound what is held, not the server
+    // No limit: the caller's buffers bound what is held, whatever the server declares. (Boost 1.74
+    // compares an empty limit as smaller than any length, so "none" cannot say this.)
+    parser->body_limit(std::numeric_limits<std::uint64_t>::max());
     if (bodyless) parser->skip(true);
   }
 };
