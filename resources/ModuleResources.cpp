@@ -6,6 +6,7 @@
 void RegisterModuleResources(const void* owner) {
   RegisterModuleBitmaps(owner);
   RegisterModuleStrings(owner);
+  RegisterModuleDialogs(owner);
 }
 
 void UnregisterModuleResources(const void* owner) { plat::kernel::UnregisterResources(owner); }

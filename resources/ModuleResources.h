@@ -12,3 +12,4 @@ void UnregisterModuleResources(const void* owner);
 // The parts, for the module's own use: each registers one kind of resource.
 void RegisterModuleBitmaps(const void* owner);
 void RegisterModuleStrings(const void* owner);
+void RegisterModuleDialogs(const void* owner);

@@ -1,4 +1,4 @@
-// Resource ids of the module: bitmaps and strings (dialog templates are numbered 101 and 102).
+// Resource ids of the module: bitmaps, strings, dialog templates and their controls.
 #pragma once
 
 #include "platform/base/types.h"
@@ -9,3 +9,14 @@ constexpr plat::UINT IDB_CELL_PICTURES = 302;   // 285 x 16: three 95 x 16 statu
 constexpr plat::UINT IDB_DROP_HINT = 303;       // 210 x 49: the empty list's drop hint
 
 constexpr plat::UINT IDS_DREV = 1;  // "DREV multiupload control", the control's user type name
+
+// Dialog templates and their controls.
+constexpr plat::UINT IDD_ATTACH_LIST = 101;      // the attachment list dialog
+constexpr int IDC_ATTACH_LIST = 201;             //   its list view
+constexpr plat::UINT IDD_UPLOAD_PROGRESS = 102;  // the upload progress dialog
+constexpr int IDC_PROGRESS_CANCEL = 202;         //   cancel button
+constexpr int IDC_PROGRESS_BAR = 204;            //   progress bar
+constexpr int IDC_PROGRESS_TEXT2 = 205;          //   right-aligned text 2
+constexpr int IDC_PROGRESS_TEXT4 = 206;          //   right-aligned text 4: the progress text
+constexpr int IDC_PROGRESS_TEXT1 = 207;          //   text 1
+constexpr int IDC_PROGRESS_TEXT3 = 208;          //   text 3
