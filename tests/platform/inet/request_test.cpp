@@ -21,6 +21,11 @@ struct RecordingServer {
           seen = ReadOneRequest(fd);
           SendAll(fd, reply);
         }) {}
+  // The request as read; waits for the server to be done with it.
+  const ReadRequest& Seen() {
+    server.Join();
+    return seen;
+  }
   ReadRequest seen;
   ScriptedServer server;
 };
@@ -43,7 +48,7 @@ TEST(InetRequest, SendsAnHttp10PostWithTheSessionsAgentRefererAddedLineAndDeclar
       EXPECT_EQ(QueryText(post.request, HTTP_QUERY_STATUS_CODE), "200");
       EXPECT_EQ(ReadToEnd(post.request), "ok");
     }
-    const std::string& head = recorder.seen.head;
+    const std::string& head = recorder.Seen().head;
     EXPECT_EQ(head.substr(0, head.find("\r\n")), "POST /cgi/upload.php?x=1 HTTP/1.0");
     EXPECT_EQ(FieldOf(head, "Host"), "127.0.0.1:" + std::to_string(recorder.server.Port()));
     EXPECT_EQ(FieldOf(head, "User-Agent"), "zelk");
@@ -53,7 +58,7 @@ TEST(InetRequest, SendsAnHttp10PostWithTheSessionsAgentRefererAddedLineAndDeclar
     EXPECT_EQ(FieldOf(head, "Referer"), referer);
     EXPECT_EQ(head.find("Referer") != std::string::npos, *referer != '\0');
     EXPECT_EQ(head.find("Transfer-Encoding"), std::string::npos);
-    EXPECT_EQ(recorder.seen.body, body);
+    EXPECT_EQ(recorder.Seen().body, body);
   }
 }
 
@@ -81,6 +86,7 @@ TEST(InetRequest, GathersSmallWritesAndSendsThemWhenABufferIsFullOrTheRequestEnd
   wroteFull.set_value();
   ASSERT_TRUE(HttpEndRequestA(post.request, nullptr, 0, 0));
   EXPECT_EQ(QueryText(post.request, HTTP_QUERY_STATUS_CODE), "200");
+  server.Join();
   EXPECT_TRUE(seen.complete);
   EXPECT_EQ(seen.body, body);
 }
@@ -99,7 +105,7 @@ TEST(InetRequest, RefusesBodiesLongerThanDeclaredAndAbandonsShorterOnes) {
     EXPECT_FALSE(InternetWriteFile(post.request, "X", 1, &written));
     ASSERT_TRUE(HttpEndRequestA(post.request, nullptr, 0, 0));
   }
-  EXPECT_EQ(exact.seen.body, "0123456789");
+  EXPECT_EQ(exact.Seen().body, "0123456789");
 
   std::string received;
   ScriptedServer shortServer([&](int fd) { received = ReadUntilClosed(fd); });
@@ -113,6 +119,7 @@ TEST(InetRequest, RefusesBodiesLongerThanDeclaredAndAbandonsShorterOnes) {
     EXPECT_EQ(GetLastError(), ERROR_INTERNET_INCORRECT_HANDLE_STATE);
     EXPECT_FALSE(InternetWriteFile(post.request, "56789", 5, &written));  // the request stays abandoned
   }
+  shortServer.Join();
   EXPECT_EQ(received.find("01234"), std::string::npos);  // the short body never went out
 }
 
@@ -138,11 +145,11 @@ TEST(InetRequest, AddsHeaderLinesByTheirFlagsAndRefusesMalformedOnes) {
     EXPECT_EQ(QueryText(post.request, HTTP_QUERY_STATUS_CODE), "204");
     EXPECT_FALSE(HttpAddRequestHeadersA(post.request, "X-Late: 1", static_cast<DWORD>(-1), 0));
   }
-  EXPECT_EQ(FieldOf(recorder.seen.head, "X-One"), "1");
-  EXPECT_EQ(FieldOf(recorder.seen.head, "X-Two"), "2");
-  EXPECT_EQ(FieldOf(recorder.seen.head, "User-Agent"), "other");
-  EXPECT_EQ(FieldOf(recorder.seen.head, "Content-Length"), "0");
-  EXPECT_EQ(recorder.seen.head.find("Evil"), std::string::npos);
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "X-One"), "1");
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "X-Two"), "2");
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "User-Agent"), "other");
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "Content-Length"), "0");
+  EXPECT_EQ(recorder.Seen().head.find("Evil"), std::string::npos);
 }
 
 TEST(InetReply, ReportsEveryStatusAsTextAndNumberWithoutFollowingRedirects) {
@@ -267,9 +274,9 @@ TEST(InetOpenUrl, GetsTheAddressWithHttp10AndLeavesTheReplyUnread) {
     ASSERT_NE(request.get(), nullptr) << GetLastError();
     EXPECT_EQ(QueryText(request, HTTP_QUERY_STATUS_CODE), "200");
   }
-  EXPECT_EQ(recorder.seen.head.substr(0, recorder.seen.head.find("\r\n")), "GET /bin/Plimtrans.gif HTTP/1.0");
-  EXPECT_EQ(FieldOf(recorder.seen.head, "User-Agent"), "zelk");
-  EXPECT_EQ(FieldOf(recorder.seen.head, "Content-Length"), "");
+  EXPECT_EQ(recorder.Seen().head.substr(0, recorder.Seen().head.find("\r\n")), "GET /bin/Plimtrans.gif HTTP/1.0");
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "User-Agent"), "zelk");
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "Content-Length"), "");
 
   Handle session = OpenSession();
   for (auto [url, error] : {std::pair{"ftp://host/x", ERROR_INTERNET_UNRECOGNIZED_SCHEME},

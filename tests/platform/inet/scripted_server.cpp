@@ -48,8 +48,12 @@ ScriptedServer::ScriptedServer(Script script, int connections) {
   });
 }
 
+void ScriptedServer::Join() {
+  if (thread_.joinable()) thread_.join();
+}
+
 ScriptedServer::~ScriptedServer() {
-  thread_.join();
+  Join();
   close(listener_);
 }
 

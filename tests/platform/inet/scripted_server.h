@@ -1,6 +1,7 @@
 // Test support: a tiny TCP server on 127.0.0.1 whose behaviour per connection is a test's function.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -20,13 +21,15 @@ class ScriptedServer {
   ScriptedServer& operator=(const ScriptedServer&) = delete;
 
   int Port() const { return port_; }
+  // Waits until every script has ended; what the scripts recorded may be read after this.
+  void Join();
   // Connections accepted so far.
   int Accepted() const { return accepted_; }
 
  private:
   int listener_ = -1;
   int port_ = 0;
-  int accepted_ = 0;
+  std::atomic<int> accepted_{0};
   std::thread thread_;
 };
 
