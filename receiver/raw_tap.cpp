@@ -63,6 +63,43 @@ void Reset(int fd) {
   close(fd);
 }
 
+// Copies what one side sent to the other (and to `record`, when not -1). A side that closes has its
+// close passed on; false when a side failed, true when the exchange ended in order.
+bool Pump(int client, int inner, int record) {
+  bool clientOpen = true, innerOpen = true;
+  char buffer[64 * 1024];
+  while (clientOpen || innerOpen) {
+    pollfd fds[2] = {{client, static_cast<short>(clientOpen ? POLLIN : 0), 0},
+                     {inner, static_cast<short>(innerOpen ? POLLIN : 0), 0}};
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (clientOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
+      ssize_t n = recv(client, buffer, sizeof buffer, 0);
+      if (n < 0 && errno != EINTR) return false;
+      if (n > 0 && record >= 0) WriteAll(record, buffer, static_cast<std::size_t>(n));
+      if (n > 0 && !WriteAll(inner, buffer, static_cast<std::size_t>(n))) return false;
+      if (n == 0) {
+        clientOpen = false;
+        shutdown(inner, SHUT_WR);
+      }
+    }
+    if (innerOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+      ssize_t n = recv(inner, buffer, sizeof buffer, 0);
+      if (n < 0 && errno != EINTR) return false;
+      if (n > 0 && !WriteAll(client, buffer, static_cast<std::size_t>(n))) return false;
+      if (n == 0) {
+        // The exchange is over once the server has answered and closed; the client's side may
+        // linger half-open, so stop here instead of waiting for it.
+        shutdown(client, SHUT_WR);
+        return true;
+      }
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 RawTap::RawTap(std::string address, int port, int innerPort, std::filesystem::path dir)
@@ -123,42 +160,7 @@ void RawTap::Relay(int client, unsigned number) {
     files_[innerPort] = name;
   }
 
-  bool clientOpen = true, innerOpen = true, broken = false;
-  char buffer[64 * 1024];
-  while ((clientOpen || innerOpen) && !broken) {
-    pollfd fds[2] = {{client, static_cast<short>(clientOpen ? POLLIN : 0), 0},
-                     {inner, static_cast<short>(innerOpen ? POLLIN : 0), 0}};
-    if (poll(fds, 2, -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    if (clientOpen && (fds[0].revents & (POLLIN | POLLHUP | POLLERR))) {
-      ssize_t n = recv(client, buffer, sizeof buffer, 0);
-      if (n > 0) {
-        if (record >= 0) WriteAll(record, buffer, static_cast<std::size_t>(n));
-        broken = !WriteAll(inner, buffer, static_cast<std::size_t>(n));
-      } else if (n == 0) {
-        clientOpen = false;
-        shutdown(inner, SHUT_WR);
-      } else if (errno != EINTR) {
-        broken = true;
-      }
-    }
-    if (!broken && innerOpen && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
-      ssize_t n = recv(inner, buffer, sizeof buffer, 0);
-      if (n > 0) {
-        broken = !WriteAll(client, buffer, static_cast<std::size_t>(n));
-      } else if (n == 0) {
-        innerOpen = false;
-        shutdown(client, SHUT_WR);
-        // The exchange is over once the server has answered and closed; the client's side may
-        // linger half-open, so stop here instead of waiting for it.
-        clientOpen = false;
-      } else if (errno != EINTR) {
-        broken = true;
-      }
-    }
-  }
+  bool broken = !Pump(client, inner, record);
   if (record >= 0) close(record);
   {
     std::lock_guard lock(mutex_);

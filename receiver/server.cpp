@@ -56,7 +56,17 @@ class Receiver {
   int Run();
 
  private:
+  struct Body {
+    bool read = false;     // the library read it to its end
+    bool dropped = false;  // the drop mode reset the connection
+    std::uint64_t bytes = 0;
+    std::uint32_t crc = 0;
+  };
+
   void HandleUpload(const httplib::Request& request, httplib::Response& response, const httplib::ContentReader& reader);
+  nlohmann::json RequestSummary(const httplib::Request& request, std::uint64_t number);
+  // Reads the body through the library's content reader, feeding `parser` (may be null) as it comes.
+  Body ReadBody(const httplib::Request& request, const httplib::ContentReader& reader, MultipartParser* parser);
   void HandleGet(const httplib::Request& request, httplib::Response& response);
   void Answer(httplib::Response& response, int status, std::string body, const std::string& type);
   void Log(const httplib::Request& request, int status, const std::string& detail);
@@ -103,9 +113,7 @@ void Receiver::HandleGet(const httplib::Request& request, httplib::Response& res
   Log(request, response.status, "");
 }
 
-void Receiver::HandleUpload(const httplib::Request& request, httplib::Response& response,
-                            const httplib::ContentReader& reader) {
-  std::uint64_t number = ++requests_;
+nlohmann::json Receiver::RequestSummary(const httplib::Request& request, std::uint64_t number) {
   nlohmann::json summary{{"request", number}, {"method", request.method},
                          {"target", plat::text::Cp949ToUtf8(request.target)}, {"version", request.version}};
   nlohmann::json headers = nlohmann::json::object();
@@ -116,7 +124,33 @@ void Receiver::HandleUpload(const httplib::Request& request, httplib::Response& 
   }
   summary["headers"] = headers;
   if (tap_) summary["raw"] = tap_->RawFileFor(request.remote_port);
+  return summary;
+}
 
+Receiver::Body Receiver::ReadBody(const httplib::Request& request, const httplib::ContentReader& reader,
+                                  MultipartParser* parser) {
+  Body body;
+  body.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  body.read = reader([&](const char* data, std::size_t size) {
+    if (options_.dropAfter && body.bytes + size > *options_.dropAfter) {
+      body.dropped = ResetConnection(request.local_addr, request.local_port, request.remote_addr, request.remote_port);
+      return false;
+    }
+    body.bytes += size;
+    if (!options_.discard) {
+      body.crc = static_cast<std::uint32_t>(crc32(body.crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
+      if (parser != nullptr) parser->Feed(data, size);
+    }
+    if (options_.readDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.readDelayMs));
+    return true;
+  });
+  return body;
+}
+
+void Receiver::HandleUpload(const httplib::Request& request, httplib::Response& response,
+                            const httplib::ContentReader& reader) {
+  std::uint64_t number = ++requests_;
+  nlohmann::json summary = RequestSummary(request, number);
   std::optional<std::string> boundary = MultipartBoundary(request.get_header_value("Content-Type"));
   if (boundary) {
     // The library parses multipart bodies itself and would hand over parts, not bytes; this receiver
@@ -126,53 +160,34 @@ void Receiver::HandleUpload(const httplib::Request& request, httplib::Response& 
     headersOfLibrary.erase("Content-Type");
     headersOfLibrary.emplace("Content-Type", "application/octet-stream");
   }
-
   UploadRecord record(options_.dir, number);
   std::optional<MultipartParser> parser;
   if (boundary && !options_.discard) parser.emplace(*boundary, record);
-  std::uint64_t bodyBytes = 0;
-  auto crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
-  bool dropped = false;
-  bool read = reader([&](const char* data, std::size_t size) {
-    if (options_.dropAfter && bodyBytes + size > *options_.dropAfter) {
-      dropped = ResetConnection(request.local_addr, request.local_port, request.remote_addr, request.remote_port);
-      return false;
-    }
-    bodyBytes += size;
-    if (!options_.discard) {
-      crc = static_cast<std::uint32_t>(crc32(crc, reinterpret_cast<const Bytef*>(data), static_cast<uInt>(size)));
-      if (parser) parser->Feed(data, size);
-    }
-    if (options_.readDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.readDelayMs));
-    return true;
-  });
-  if (dropped) {
-    Log(request, 0, " (connection reset after " + std::to_string(bodyBytes) + " body bytes)");
+  Body body = ReadBody(request, reader, parser ? &*parser : nullptr);
+  if (body.dropped) {
+    Log(request, 0, " (connection reset after " + std::to_string(body.bytes) + " body bytes)");
     return;
   }
-  summary["bodyBytes"] = bodyBytes;
+  summary["bodyBytes"] = body.bytes;
   summary["multipart"] = boundary.has_value();
+  std::string detail = " body=" + std::to_string(body.bytes);
+  int status = body.read ? 200 : 400;
   if (options_.discard) {
-    Answer(response, read ? 200 : 400, summary.dump() + "\n", "application/json");
-    Log(request, response.status, " body=" + std::to_string(bodyBytes) + " (discarded)");
-    return;
+    detail += " (discarded)";
+  } else {
+    summary["bodyCrc32"] = Crc32Hex(body.crc);
   }
-  summary["bodyCrc32"] = Crc32Hex(crc);
-  int status = read ? 200 : 400;
   if (parser) {
-    bool complete = parser->Finish() && read;
+    bool complete = parser->Finish() && body.read;
     summary["boundary"] = plat::text::Cp949ToUtf8(*boundary);
     summary["complete"] = complete;
-    if (!complete) summary["error"] = read ? parser->Error() : "the body could not be read whole";
+    if (!complete) summary["error"] = body.read ? parser->Error() : "the body could not be read whole";
     summary["epilogueBytes"] = parser->EpilogueBytes();
     summary.update(record.PartsJson());
     if (!record.Stored()) status = 500;
-  }
-  Answer(response, status, summary.dump(2) + "\n", "application/json");
-  std::string detail = " body=" + std::to_string(bodyBytes);
-  if (parser) {
     detail += " fields=" + std::to_string(summary["fields"].size()) + " files=" + std::to_string(summary["files"].size());
   }
+  Answer(response, status, summary.dump(2) + "\n", "application/json");
   Log(request, response.status, detail);
 }
 

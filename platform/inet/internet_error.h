@@ -31,8 +31,9 @@ constexpr DWORD ERROR_HTTP_INVALID_HEADER = 12153;
 constexpr DWORD ERROR_HTTP_INVALID_QUERY_REQUEST = 12154;
 constexpr DWORD ERROR_HTTP_HEADER_ALREADY_EXISTS = 12155;
 
-// The platform's description of an error number (a WinInet number or a system error number) as
-// code page 949 text, as its message table words it; empty for a number it has no text for.
+// The platform's description of an error number (a WinInet number or a system error number): the
+// system message table's text in the user's language, code page 949, ending in CR LF; empty for a
+// number the table has no text for. The caller's last error is left as it was.
 std::string InternetErrorDescription(DWORD error);
 
 // The failure of an HTTP client call, for callers that turn the C-shaped calls into exceptions.

@@ -140,7 +140,19 @@ TEST(InetRequest, AddsHeaderLinesByTheirFlagsAndRefusesMalformedOnes) {
       EXPECT_FALSE(HttpAddRequestHeadersA(post.request, bad, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD)) << bad;
       EXPECT_EQ(GetLastError(), ERROR_HTTP_INVALID_HEADER) << bad;
     }
-    ASSERT_TRUE(Begin(post.request, 0));
+    // The start record may carry more lines and the first body bytes; its size field must be right.
+    char first[] = "abc";
+    INTERNET_BUFFERSA buffers{};
+    buffers.dwStructSize = 40;
+    buffers.lpcszHeader = "X-Three: 3\r\n";
+    buffers.dwHeadersLength = static_cast<DWORD>(-1);
+    buffers.lpvBuffer = first;
+    buffers.dwBufferLength = 3;
+    buffers.dwBufferTotal = 3;
+    EXPECT_FALSE(HttpSendRequestExA(post.request, &buffers, nullptr, HSR_INITIATE, 0));
+    EXPECT_EQ(GetLastError(), plat::kernel::ERROR_INVALID_PARAMETER);
+    buffers.dwStructSize = sizeof buffers;
+    ASSERT_TRUE(HttpSendRequestExA(post.request, &buffers, nullptr, HSR_INITIATE, 0));
     ASSERT_TRUE(HttpEndRequestA(post.request, nullptr, 0, 0));
     EXPECT_EQ(QueryText(post.request, HTTP_QUERY_STATUS_CODE), "204");
     EXPECT_FALSE(HttpAddRequestHeadersA(post.request, "X-Late: 1", static_cast<DWORD>(-1), 0));
@@ -148,7 +160,9 @@ TEST(InetRequest, AddsHeaderLinesByTheirFlagsAndRefusesMalformedOnes) {
   EXPECT_EQ(FieldOf(recorder.Seen().head, "X-One"), "1");
   EXPECT_EQ(FieldOf(recorder.Seen().head, "X-Two"), "2");
   EXPECT_EQ(FieldOf(recorder.Seen().head, "User-Agent"), "other");
-  EXPECT_EQ(FieldOf(recorder.Seen().head, "Content-Length"), "0");
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "X-Three"), "3");
+  EXPECT_EQ(FieldOf(recorder.Seen().head, "Content-Length"), "3");
+  EXPECT_EQ(recorder.Seen().body, "abc");
   EXPECT_EQ(recorder.Seen().head.find("Evil"), std::string::npos);
 }
 
@@ -350,6 +364,9 @@ TEST(InternetException, CarriesTheErrorNumberAndItsDescription) {
                       ERROR_INTERNET_CONNECTION_RESET, ERROR_HTTP_INVALID_SERVER_RESPONSE, ERROR_HTTP_HEADER_NOT_FOUND}) {
     EXPECT_FALSE(InternetErrorDescription(error).empty()) << error;
   }
+  plat::kernel::SetLastError(ERROR_INTERNET_TIMEOUT);
+  InternetErrorDescription(12999);  // a failed look-up
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
 }
 
 }  // namespace
