@@ -1,0 +1,137 @@
+// CMainFrm: the attachment manager — the attachment dialog (template 101) with its list, the image
+// and deletion lists, their totals and limits, and every operation the control's script methods
+// forward to.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "attachments/CAttachFile.h"
+#include "attachments/messages.h"
+#include "control/UploadSettings.h"
+#include "platform/shell/file_drop.h"
+#include "platform/shell/ole_drop_target.h"
+#include "platform/win/afxwin.h"
+#include "widgets/CXListCtrl.h"
+
+// Ownership: each record belongs to exactly one place — a list row (the row's item data, see
+// GetRecord/AdoptRecord/TakeRecord), m_listImage or m_listDelete — and whoever takes it out of that
+// place destroys it or hands it on. m_listUpload only borrows row records for one upload.
+//
+// Every operation runs on the control's user-interface thread. The operations that change rows,
+// images or deletions end with UpdateTotals, which tells the control (UM_LIST_CHANGED, sent through
+// the current control and handled before UpdateTotals returns).
+class CMainFrm : public plat::win::CDialog {
+ public:
+  enum { IDD = 101 };
+
+  // All members at their initial values; the dialog window is created later by the control.
+  CMainFrm();
+  ~CMainFrm() override;
+  CMainFrm(const CMainFrm&) = delete;
+  CMainFrm& operator=(const CMainFrm&) = delete;
+
+  // ----- adding files (CMainFrm_add.cpp) -----
+  // Opens the open-file dialog and adds the chosen files as rows, in order; stops at the first file
+  // that cannot be read or that the count limit refuses. Nothing in scrap mode.
+  void AttachFiles();
+  // WM_DROPFILES: adds the dropped files like AttachFiles (paths inside "Temporary Internet Files"
+  // are skipped) and releases the drop. Nothing but the release in scrap mode.
+  void OnDropFiles(plat::shell::HDROP hDropInfo);
+  // Adds a local image under form field `paramName` to m_listImage. Nothing in scrap mode or when
+  // the file cannot be read (the reason is shown).
+  void AddImage(const std::string& paramName, const std::string& strFilePath);
+  // Adds a file the server holds: an image to m_listImage, anything else as a grey row (subject to
+  // the count limit). Works in scrap mode too. `bIsImageFile` is 0 or 1.
+  void AddPreUploadFile(const std::string& filename, std::int32_t fileid, std::int32_t filesize,
+                        std::int32_t bIsImageFile);
+  // Adds a local file row. 1 = added (also in scrap mode, where nothing happens), 0 = refused by
+  // the count limit (the message has been shown).
+  int AddFileItem(const std::string& path, int icon, std::int32_t size);
+  // Adds a server file row for `record`; a refused record (scrap mode, count limit) is destroyed.
+  void AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std::int32_t size);
+  // The low 32 bits of the file's size in `size`; false (after showing the system's text for the
+  // error) when the file cannot be opened for reading without sharing.
+  bool ReadFileSize(const std::string& path, std::int32_t& size);
+  // The system small-icon index of `path`, judged by its name.
+  int GetIconIndex(const std::string& path);
+  // The "Content Type" of extension `ext` under HKEY_CLASSES_ROOT, or "application/octet-stream".
+  static std::string GetContentType(const std::string& ext);
+
+  // ----- removing files (CMainFrm_remove.cpp) -----
+  // Removes the ticked rows (server files move to m_listDelete) and fires OnFileDeleted once.
+  void DeleteSelectedItem();
+  // Removes the rows whose record's kind equals `uType`; recounts even when none was removed.
+  void DeleteAllItem(std::uint16_t uType);
+  // Records a server file as deleted; an image also takes the first image record with that id out.
+  void AddDeleteFile(std::int32_t fileid, std::int32_t filesize, std::int32_t bIsImage);
+  // "," followed by "," and the decimal id of each deletion record, in order.
+  std::string GetDeleteFileList();
+
+  // ----- starting an upload (CMainFrm_upload.cpp) -----
+  // Checks the limits and runs the progress dialog: 1 when the call ended without a user cancel,
+  // 0 after a cancel.
+  std::int32_t UploadFiles();
+
+  // ----- the model (CMainFrm.cpp) -----
+  // Empties the rows, the images and the deletions (destroying their records) and the upload
+  // hand-off list, then recounts. Used by the control after an upload.
+  void ResetAll();
+  // Rebuilds the totals block from the rows and the image list and sends UM_LIST_CHANGED with it.
+  // Before the dialog is initialised and after it is destroyed there is no block and nothing is
+  // sent.
+  void UpdateTotals();
+  // Counts by type name ("ATTACH_FILE", "ATTACH_IMAGE", "DELETE_FILE", "TOTAL_ATTACH_FILE", exact
+  // case); any other name 0. The count is cut to 16 bits.
+  std::int16_t GetFileCount(const std::string& type);
+  // Sum of the rows' sizes less the sizes of the non-image deletion records; may be negative.
+  std::int32_t GetUploadSize();
+  // Sum of the image records' sizes less the sizes of the non-image deletion records.
+  std::int32_t GetImageUploadSize();
+  // Both store the upload size limit (m_nMaxUploadSize), unchecked.
+  void SetUploadSize(std::int32_t uploadsize);
+  void SetMaxUploadSize(std::int32_t uploadsize);
+  // Scrap mode: most list operations and UploadFiles do nothing while it is on.
+  void setScrapYn(bool scrapYn);
+  std::uint8_t getScrapYn() const { return m_bScrap; }
+  // Each destroys every record of its place (rows from the last to the first) and recounts nothing.
+  // Nothing in scrap mode.
+  void RemoveAllItems();
+  void RemoveAllImages();
+  void RemoveAllDeleteFiles();
+
+  // ----- rows and their records -----
+  // The number of rows of the list (0 before the dialog exists).
+  int GetRowCount();
+  // The record of row `row`, still owned by the row; null for a row without one or out of range.
+  CAttachFile* GetRecord(int row);
+  // Makes `record` the row's record; the row owns it from now on.
+  void AdoptRecord(int row, std::unique_ptr<CAttachFile> record);
+  // Takes the record out of the row (the row keeps no record); null when it had none.
+  std::unique_ptr<CAttachFile> TakeRecord(int row);
+
+  // ----- state (names as the design gives them) -----
+  plat::win::CXListCtrl m_ctlList;       // takes over control 201
+  std::int32_t m_nFixedWidth = 0;         // sum of the initial column widths: 280
+  CAttachRefList m_listUpload;           // row records lent to one upload; empty otherwise
+  CAttachList m_listImage;               // image records, in the order added
+  CAttachList m_listDelete;              // deletion records, in the order added
+  UploadSettings* m_pSettings = nullptr;  // the control's settings, not owned
+  std::unique_ptr<ATTACH_TOTALS> m_pTotals;  // from dialog initialisation to WM_DESTROY
+  plat::shell::COleDropTarget m_dropTarget;  // registered for the dialog window; takes no OLE data
+  std::int32_t m_nMaxUploadSize = 0;     // upload size limit
+  std::uint8_t m_bScrap = 0;             // scrap mode
+
+ protected:
+  plat::BOOL OnInitDialog() override;
+  plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
+
+ private:
+  void SetSystemImageList();
+  void InitColumns();
+  void OnSize(int cx, int cy);
+  void OnDestroy();
+  plat::LRESULT OnNotify(const plat::win::NMHDR* header);
+  void OnDeleteItem(const plat::win::NMLISTVIEW* notice);
+};
