@@ -1,0 +1,32 @@
+// CFormItem: one field of a form, text or file, as the form poster holds it.
+#pragma once
+
+#include <string>
+#include <utility>
+
+#include "platform/base/types.h"
+
+// Texts are code page 949 bytes, sent unchanged. A field with a path is a file field whatever its
+// value; a field without a path is a text field whatever its type and size. Made, owned and destroyed
+// by CBasicHttp.
+class CFormItem {
+ public:
+  CFormItem(std::string fieldName, std::string value, std::string filePath, std::string contentType,
+            plat::DWORD fileSize)
+      : m_strFieldName(std::move(fieldName)),
+        m_strValue(std::move(value)),
+        m_strFilePath(std::move(filePath)),
+        m_strContentType(std::move(contentType)),
+        m_dwFileSize(fileSize),
+        m_bIsFile(m_strFilePath.empty() ? 0 : 1) {}
+  virtual ~CFormItem() = default;
+  CFormItem(const CFormItem&) = delete;
+  CFormItem& operator=(const CFormItem&) = delete;
+
+  std::string m_strFieldName;    // the part's name parameter
+  std::string m_strValue;        // a text field's value; not sent for a file field
+  std::string m_strFilePath;     // the file whose content is the part's data; also its filename parameter
+  std::string m_strContentType;  // the file part's Content-Type value (sent even when empty)
+  plat::DWORD m_dwFileSize;      // the content bytes the declared length counts for the file
+  plat::BOOL m_bIsFile;          // 1 when m_strFilePath is not empty; fixed at construction
+};

@@ -1,0 +1,147 @@
+// UploadWorker: the upload request built from the settings and the lists, its status and its reply.
+#include "http/UploadWorker.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <new>
+
+#include "control/CurrentControl.h"
+#include "http/CBasicHttp.h"
+#include "platform/inet/internet_error.h"
+
+using namespace plat::inet;
+using plat::BOOL;
+using plat::DWORD;
+
+namespace {
+
+// The reply is read in pieces of this size, so memory follows the bytes that really arrive.
+constexpr std::size_t kReplyPieceBytes = 64 * 1024;
+
+}  // namespace
+
+std::unique_ptr<CBasicHttp> UploadWorker::CreateHttp() { return std::make_unique<CBasicHttp>(m_pSession); }
+
+void UploadWorker::AddFileFields(CBasicHttp& http) {
+  if (m_pListUpload != nullptr) {
+    for (const CAttachFile* row : *m_pListUpload) {
+      if (row->m_bServer) continue;
+      m_dwTotalBytes += static_cast<DWORD>(row->m_nSize);
+      http.AddItem("ATTACH_FILES", "", row->m_strPath, row->m_strContentType, static_cast<DWORD>(row->m_nSize));
+    }
+  }
+  if (m_pListImage != nullptr) {
+    for (const auto& image : *m_pListImage) {
+      if (image->m_bServer) continue;
+      m_dwTotalBytes += static_cast<DWORD>(image->m_nSize);
+      http.AddItem(image->m_strParamName, "", image->m_strPath, image->m_strContentType,
+                   static_cast<DWORD>(image->m_nSize));
+    }
+  }
+}
+
+void UploadWorker::AddTextFields(CBasicHttp& http) {
+  if (m_pListDelete != nullptr) {
+    char number[16];
+    std::snprintf(number, sizeof number, "%ld", static_cast<long>(m_pListDelete->size()));
+    http.AddItem("DELETE_FILE_COUNT", number, "", "", 0);
+    std::string ids;
+    for (const auto& record : *m_pListDelete) {
+      std::snprintf(number, sizeof number, "%ld,", static_cast<long>(record->m_nFileId));
+      ids += number;
+    }
+    http.AddItem("DELETE_FILES", ids, "", "", 0);
+  }
+  if (m_pSettings != nullptr) {
+    for (const auto& [name, value] : m_pSettings->Parameters) http.AddItem(name, value, "", "", 0);
+  }
+}
+
+BOOL UploadWorker::Upload() {
+  // Destroying the poster on the way out closes its request and connection, also when a failure
+  // passes on from here.
+  std::unique_ptr<CBasicHttp> http = CreateHttp();
+  static const UploadSettings kNoSettings;
+  const UploadSettings& settings = m_pSettings != nullptr ? *m_pSettings : kNoSettings;
+  http->SetRefererUrl(settings.Referer);
+  http->SetServerName(settings.Normal_ServerName);
+  http->SetPort(80);
+  http->SetVerb(CBasicHttp::kVerbPost);
+  http->SetFormType(CBasicHttp::kFormMultipart);
+  http->SetObjectName(settings.Normal_UploadURL);
+  AddFileFields(*http);
+  AddTextFields(*http);
+  http->SetProgressCallback(this, &UploadWorker::OnBlockSent);
+
+  http->OpenRequest();
+  http->SendRequest();
+  http->EndRequest();
+  DWORD status = 0;
+  http->QueryStatusCode(status);
+  BOOL result = plat::FALSE;
+  if (status == kStatusOk) {
+    if (ReadReply(http->GetFile())) {
+      StoreReply();
+      result = plat::TRUE;
+    }
+  } else {
+    char text[64];
+    std::snprintf(text, sizeof text, "Error Precheck return status = %d\n", static_cast<int>(status));
+    m_strError = text;
+  }
+  http->Close();
+  return result;
+}
+
+void UploadWorker::StoreReply() {
+  std::lock_guard lock(m_csReply);
+  if (IUploadControl* control = GetCurrentControl()) control->SetServerResponse(m_strReply);
+}
+
+BOOL UploadWorker::ReadReply(HINTERNET request) {
+  // The declared length only ever lowers the limit; the buffer grows with what arrives.
+  std::size_t limit = kMaxReplyBytes;
+  DWORD declared = 0;
+  DWORD size = sizeof declared;
+  if (HttpQueryInfoA(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER, &declared, &size, nullptr)) {
+    limit = std::min<std::size_t>(limit, declared);
+  }
+  std::string reply;
+  try {
+    while (reply.size() < limit) {
+      std::size_t piece = std::min(kReplyPieceBytes, limit - reply.size());
+      std::size_t at = reply.size();
+      reply.resize(at + piece);
+      DWORD got = 0;
+      if (!InternetReadFile(request, reply.data() + at, static_cast<DWORD>(piece), &got)) {
+        ThrowLastInternetError(CBasicHttp::kContext);
+      }
+      reply.resize(at + got);
+      if (got < piece) break;  // the reply ended
+    }
+  } catch (const std::bad_alloc& failure) {
+    m_strError.assign(failure.what(), std::min<std::size_t>(std::strlen(failure.what()), 1023));
+    return plat::FALSE;
+  }
+  // The page receives text: a zero byte ends it.
+  std::size_t zero = reply.find('\0');
+  if (zero != std::string::npos) reply.resize(zero);
+  m_strReply = std::move(reply);
+  return plat::TRUE;
+}
+
+BOOL UploadWorker::OnBlockSent(void* param, DWORD /*fileSize*/, DWORD bytesRead) {
+  auto* worker = static_cast<UploadWorker*>(param);
+  worker->m_dwSentBytes += bytesRead;
+  if (worker->m_pfnProgress != nullptr) {
+    worker->m_pfnProgress(worker->m_pProgressContext, worker->m_dwTotalBytes, worker->m_dwSentBytes);
+  }
+  return worker->PollCancel() ? plat::FALSE : plat::TRUE;
+}
+
+DWORD UploadWorker::PollCancel() {
+  m_bCancelled = m_evStop.Test() ? 1 : 0;
+  return m_bCancelled;
+}
