@@ -1,0 +1,223 @@
+// The worker thread's run: what the user is shown, which end event is signalled, and the boundary drawn.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <regex>
+#include <stdexcept>
+
+#include "http/UploadWorker.h"
+#include "platform/inet/internet_error.h"
+#include "platform/kernel/thread.h"
+#include "platform/kernel/wait.h"
+#include "platform/text/text.h"
+#include "platform/win/backend.h"
+#include "resources/AppName.h"
+#include "tests/http/http_test_support.h"
+#include "tests/http/worker_fixture.h"
+
+namespace {
+
+using namespace httptest;
+using drevtest::ReceiverProcess;
+using nlohmann::json;
+using plat::DWORD;
+namespace kernel = plat::kernel;
+namespace win = plat::win;
+
+// Message boxes are answered by the test: each one is recorded, and it stays open until released.
+class BoxHook {
+ public:
+  BoxHook() {
+    previous_ = win::SetMessageBoxHook([this](const win::MessageBoxRecord& box) {
+      std::unique_lock lock(mutex_);
+      boxes_.push_back(box);
+      shown_.notify_all();
+      released_.wait(lock, [this] { return open_ == false; });
+      return win::IDOK;
+    });
+  }
+  ~BoxHook() {
+    Release();
+    win::SetMessageBoxHook(previous_);
+  }
+  // Keeps the next boxes open until Release.
+  void HoldOpen() {
+    std::lock_guard lock(mutex_);
+    open_ = true;
+  }
+  void Release() {
+    std::lock_guard lock(mutex_);
+    open_ = false;
+    released_.notify_all();
+  }
+  bool WaitForBox() {
+    std::unique_lock lock(mutex_);
+    return shown_.wait_for(lock, std::chrono::seconds(30), [this] { return !boxes_.empty(); });
+  }
+  std::vector<win::MessageBoxRecord> Boxes() {
+    std::lock_guard lock(mutex_);
+    return boxes_;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable shown_;
+  std::condition_variable released_;
+  bool open_ = false;
+  std::vector<win::MessageBoxRecord> boxes_;
+  win::MessageBoxHook previous_;
+};
+
+class WorkerRun : public WorkerFixture {
+ protected:
+  // Starts the worker thread the way the dialog does.
+  void Start() {
+    ASSERT_TRUE(thread_.Start([this] { UploadThreadProc(&worker_); }, kernel::Thread::Priority::BelowNormal));
+  }
+  // Runs the worker thread to its end and says which event it signalled.
+  std::string RunToEnd() {
+    Start();
+    thread_.Join();
+    bool done = worker_.m_evDone.Test();
+    bool cancelled = worker_.m_evCancelled.Test();
+    return done && !cancelled ? "done" : cancelled && !done ? "cancelled" : "both or none";
+  }
+  BoxHook boxes_;
+  kernel::Thread thread_;
+};
+
+TEST_F(WorkerRun, AnUnreachableServerIsShownAndTheDoneEventWaitsForTheBoxToClose) {
+  settings_.Normal_ServerName = drevtest::UniqueLoopbackAddress(kAddressBase);  // nothing listens there
+  boxes_.HoldOpen();
+  Start();
+  ASSERT_TRUE(boxes_.WaitForBox());
+  EXPECT_EQ(worker_.m_evDone.Wait(300), kernel::WAIT_TIMEOUT);  // the box is still open
+  boxes_.Release();
+  EXPECT_EQ(worker_.m_evDone.Wait(30000), kernel::WAIT_OBJECT_0);
+  thread_.Join();
+  EXPECT_FALSE(worker_.m_evCancelled.Test());
+  std::vector<win::MessageBoxRecord> shown = boxes_.Boxes();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].text, plat::inet::InternetErrorDescription(plat::inet::ERROR_INTERNET_CANNOT_CONNECT));
+  EXPECT_FALSE(shown[0].text.empty());
+  EXPECT_EQ(shown[0].caption, AfxGetAppName());
+  EXPECT_EQ(shown[0].type, win::MB_OK | win::MB_ICONEXCLAMATION);
+  EXPECT_TRUE(control_.Responses().empty());
+}
+
+TEST_F(WorkerRun, AStopSeenAtABlockEndsCancelledWithNothingShown) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  AddRow(dir_.Write("one", Pattern(3000)), "x/y", 3000);
+  Connect(receiver);
+  worker_.m_evStop.Set();
+  EXPECT_EQ(RunToEnd(), "cancelled");
+  EXPECT_EQ(worker_.m_bCancelled, 1u);
+  EXPECT_EQ(progress_.calls.size(), 1u);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_TRUE(control_.Responses().empty());
+}
+
+TEST_F(WorkerRun, AStopThatNoBlockPollsEndsNormallyWithTheReplyStored) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  Connect(receiver);
+  worker_.m_evStop.Set();
+  EXPECT_EQ(RunToEnd(), "done");
+  EXPECT_EQ(control_.Responses().size(), 1u);
+  EXPECT_TRUE(boxes_.Boxes().empty());
+}
+
+TEST_F(WorkerRun, AnErrorStatusEndsDoneWithNothingShownOrStored) {
+  ReceiverProcess receiver(WithOptions({"--status", "500"}, false));
+  Connect(receiver);
+  EXPECT_EQ(RunToEnd(), "done");
+  EXPECT_EQ(worker_.m_strError, "Error Precheck return status = 500\n");
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_TRUE(control_.Responses().empty());
+}
+
+TEST_F(WorkerRun, AFileDeletedSinceItWasListedEndsDoneWithNothingShownOrStored) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  Connect(receiver);
+  AddRow(dir_.Path().string() + "/deleted-since-listed", "x/y", 10);
+  EXPECT_EQ(RunToEnd(), "done");
+  EXPECT_TRUE(progress_.calls.empty());
+  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_TRUE(control_.Responses().empty());
+}
+
+TEST_F(WorkerRun, AnyOtherFailureIsShownWithItsOwnDescription) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  AddRow(dir_.Write("f", Pattern(10)), "x/y", 10);
+  Connect(receiver);
+  std::string text = plat::text::Utf8ToCp949("디스크를 읽을 수 없습니다");
+  progress_.onCall = [&] { throw std::runtime_error(text); };
+  EXPECT_EQ(RunToEnd(), "done");
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_EQ(boxes_.Boxes()[0].text, text);
+}
+
+TEST_F(WorkerRun, AnInternetErrorWithoutDescriptionIsShownWithItsNumber) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  AddRow(dir_.Write("f", Pattern(10)), "x/y", 10);
+  Connect(receiver);
+  progress_.onCall = [] { plat::inet::ThrowInternetException(12345); };
+  ASSERT_EQ(plat::inet::InternetErrorDescription(12345), "");
+  EXPECT_EQ(RunToEnd(), "done");
+  ASSERT_EQ(boxes_.Boxes().size(), 1u);
+  EXPECT_EQ(boxes_.Boxes()[0].text, plat::text::Utf8ToCp949("알수 없는 오류(12345)"));
+}
+
+TEST_F(WorkerRun, FilesRecordedWithSizeZeroReportTotalZeroWithoutTrouble) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  AddRow(dir_.Write("empty", ""), "x/y", 0);
+  Connect(receiver);
+  EXPECT_EQ(RunToEnd(), "done");
+  EXPECT_EQ(progress_.calls, (std::vector<std::pair<DWORD, DWORD>>{{0, 0}}));
+  EXPECT_EQ(control_.Responses().size(), 1u);
+}
+
+// The boundary of an upload, as the receiver read it from the request.
+std::string BoundaryOf(FakeControl& control) {
+  std::vector<std::string> responses = control.Responses();
+  if (responses.empty()) return "";
+  return json::parse(responses.back())["boundary"].get<std::string>();
+}
+
+TEST_F(WorkerRun, EveryRunDrawsAnUnforeseeableBoundary) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  Connect(receiver);
+  EXPECT_EQ(RunToEnd(), "done");
+  std::string first = BoundaryOf(control_);
+  EXPECT_EQ(RunToEnd(), "done");
+  std::string second = BoundaryOf(control_);
+  std::regex form("--Velmora\\.Boundary[0-9A-F]{12}");
+  EXPECT_TRUE(std::regex_match(first, form)) << first;
+  EXPECT_TRUE(std::regex_match(second, form)) << second;
+  EXPECT_NE(first, kFirstBoundary);
+  EXPECT_NE(second, kFirstBoundary);
+  EXPECT_NE(first, second);
+}
+
+TEST_F(WorkerRun, AFileCarryingTheFixedBoundaryCannotAddFieldsOfItsOwn) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  std::string forged = "head\r\n--" + kFirstBoundary + "\r\nContent-Disposition: form-data; name=\"DELETE_FILES\"" +
+                       "\r\n\r\n1,2,3,\r\n--" + kFirstBoundary + "--\r\n";
+  AddRow(dir_.Write("forged.txt", forged), "text/plain", static_cast<std::int32_t>(forged.size()));
+  Connect(receiver);
+
+  // Unseeded, as every upload thread once was: the file splits the body and forges a field.
+  OnFreshThread([&] { EXPECT_EQ(worker_.Upload(), plat::TRUE); });
+  json unseeded = json::parse(control_.Responses().back());
+  ASSERT_EQ(unseeded["boundary"], kFirstBoundary);
+  EXPECT_EQ(unseeded["fields"].size() + unseeded["files"].size(), 4u) << unseeded.dump(2);
+
+  // Through the worker thread's run: the file arrives whole as one part, and nothing is added.
+  EXPECT_EQ(RunToEnd(), "done");
+  json seeded = json::parse(control_.Responses().back());
+  ASSERT_EQ(seeded["files"].size(), 1u);
+  EXPECT_EQ(seeded["files"][0]["size"], forged.size());
+  ASSERT_EQ(seeded["fields"].size(), 2u);
+  EXPECT_EQ(seeded["fields"][1]["value"], "");
+}
+
+}  // namespace

@@ -1,0 +1,83 @@
+// Test support: an UploadWorker wired to settings, lists, a stand-in control and a recording progress routine.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+#include <vector>
+
+#include "attachments/CAttachFile.h"
+#include "control/UploadSettings.h"
+#include "http/UploadWorker.h"
+#include "tests/http/http_test_support.h"
+
+namespace httptest {
+
+// Records the dialog's progress calls; `onCall` (when set) runs inside each one.
+struct ProgressLog {
+  std::vector<std::pair<plat::DWORD, plat::DWORD>> calls;  // (total, sent)
+  std::set<void*> contexts;
+  std::function<void()> onCall;
+  static void Routine(void* context, plat::DWORD total, plat::DWORD sent) {
+    auto* self = static_cast<ProgressLog*>(context);
+    self->contexts.insert(context);
+    self->calls.emplace_back(total, sent);
+    if (self->onCall) self->onCall();
+  }
+};
+
+class WorkerFixture : public ::testing::Test {
+ protected:
+  WorkerFixture() {
+    worker_.m_pSettings = &settings_;
+    worker_.m_pListUpload = &rows_;
+    worker_.m_pListImage = &images_;
+    worker_.m_pListDelete = &deletions_;
+    worker_.m_pSession = session_.Get();
+    worker_.m_pProgressContext = &progress_;
+    worker_.m_pfnProgress = &ProgressLog::Routine;
+  }
+
+  static std::unique_ptr<CAttachFile> Record(const std::string& path, const std::string& type, std::int32_t size,
+                                             std::int32_t server) {
+    auto record = std::make_unique<CAttachFile>();
+    record->m_strPath = path;
+    record->m_strContentType = type;
+    record->m_nSize = size;
+    record->m_bServer = server;
+    return record;
+  }
+  void AddRow(const std::string& path, const std::string& type, std::int32_t size, std::int32_t server = 0) {
+    rowRecords_.push_back(Record(path, type, size, server));
+    rows_.push_back(rowRecords_.back().get());
+  }
+  void AddImage(const std::string& path, const std::string& type, std::int32_t size, const std::string& field,
+                std::int32_t server = 0) {
+    images_.push_back(Record(path, type, size, server));
+    images_.back()->m_strParamName = field;
+    images_.back()->m_bImage = 1;
+  }
+  void AddDeletion(std::int32_t id) {
+    deletions_.push_back(Record("", "", 0, 1));
+    deletions_.back()->m_nFileId = id;
+    deletions_.back()->m_bDeleted = 1;
+  }
+  void Connect(const drevtest::ReceiverProcess& receiver) {
+    settings_.Normal_ServerName = receiver.Address();
+    if (settings_.Normal_UploadURL.empty()) settings_.Normal_UploadURL = "/upload.php";
+  }
+
+  FakeControl control_;
+  Session session_;
+  TempDir dir_;
+  UploadSettings settings_;
+  CAttachList rowRecords_;
+  CAttachRefList rows_;
+  CAttachList images_;
+  CAttachList deletions_;
+  ProgressLog progress_;
+  UploadWorker worker_;
+};
+
+}  // namespace httptest
