@@ -102,6 +102,7 @@ void CBasicHttp::ComputeContentLength() {
 }
 
 void CBasicHttp::OpenRequest() {
+  Close();  // an object serves one request; a repeated open must not leave the first one's handles open
   if (m_nVerb == kVerbPost && m_nFormType == kFormMultipart) {
     MakeBoundary();
     char line[128];

@@ -84,7 +84,8 @@ class CBasicHttp {
   virtual void OpenRequest();
 
   // For a POST with a multipart body: computes the declared length, starts the request and writes
-  // the whole body (text parts, file parts streamed in 1024-byte blocks with the callback after each,
+  // the whole body (text parts, file parts sent in 1024-byte blocks with the callback after each --
+  // read from the disk 64 KiB at a time, so memory stays fixed whatever the file size --
   // closing delimiter). The body on the wire is exactly the declared length, or the request is
   // abandoned with an exception. A POST with a URL-encoded body sends the text fields as
   // name=value pairs joined by '&' (percent-encoded, a blank as '+'; file fields are left out). A
@@ -136,5 +137,5 @@ class CBasicHttp {
   ProgressCallback m_pfnProgress = nullptr;
 
  private:
-  void SendFileContent(RequestWriter& writer, const CFormItem& item, char* block);
+  void SendFileContent(RequestWriter& writer, const CFormItem& item, char* window);
 };

@@ -44,7 +44,7 @@ void UploadWorker::AddFileFields(CBasicHttp& http) {
 
 void UploadWorker::AddTextFields(CBasicHttp& http) {
   if (m_pListDelete != nullptr) {
-    char number[16];
+    char number[32];
     std::snprintf(number, sizeof number, "%ld", static_cast<long>(m_pListDelete->size()));
     http.AddItem("DELETE_FILE_COUNT", number, "", "", 0);
     std::string ids;

@@ -80,10 +80,12 @@ TEST_F(FileSize, AFileOfAnotherSizeThanRecordedIsRefusedBeforeItsContent) {
 
 TEST_F(FileSize, AFileThatShrinksWhileItIsReadAbandonsTheRequest) {
   std::string path = dir_.Write("shrinks", Pattern(kBig));
-  Tamper tamper{dir_.Path() / "shrinks", 100, [](const std::filesystem::path& file) {
+  Tamper tamper{dir_.Path() / "shrinks", 10, [](const std::filesystem::path& file) {
                   std::filesystem::resize_file(file, 100 * 1024 + 500);
                 }};
-  EXPECT_EQ(ExpectRefused(path, kBig, &tamper), 100u);  // the short block is neither sent nor reported
+  std::size_t blocks = ExpectRefused(path, kBig, &tamper);
+  EXPECT_GE(blocks, 10u);
+  EXPECT_LE(blocks, 100u);  // stopped at the latest where the file now ends
   // Some of the body reached the server, which then saw the connection end short of the declared length.
   EXPECT_TRUE(WaitForOutput(receiver_, "-> 400")) << receiver_.Output();
   ExpectNoCompleteUpload();

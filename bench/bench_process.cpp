@@ -1,0 +1,125 @@
+// Benchmark support: measured child processes, the discard receiver, the data files.
+#include "bench/bench_process.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <thread>
+
+namespace bench {
+namespace {
+
+double Now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool Accepts(const std::string& address) {
+  int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(80);
+  inet_pton(AF_INET, address.c_str(), &target.sin_addr);
+  bool ok = connect(fd, reinterpret_cast<sockaddr*>(&target), sizeof target) == 0;
+  close(fd);
+  return ok;
+}
+
+std::vector<char*> ArgvOf(std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  return argv;
+}
+
+}  // namespace
+
+ChildUsage RunChild(const std::vector<std::string>& command) {
+  std::vector<std::string> args = command;
+  std::vector<char*> argv = ArgvOf(args);
+  int pipeFds[2];
+  if (pipe2(pipeFds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+  ChildUsage usage;
+  double start = Now();
+  pid_t pid = fork();
+  if (pid == 0) {
+    dup2(pipeFds[1], STDOUT_FILENO);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  close(pipeFds[1]);
+  char buffer[4096];
+  ssize_t n = 0;
+  while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) usage.output.append(buffer, static_cast<std::size_t>(n));
+  close(pipeFds[0]);
+  int status = 0;
+  rusage used{};
+  wait4(pid, &status, 0, &used);
+  usage.wallSeconds = Now() - start;
+  usage.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  usage.cpuSeconds = static_cast<double>(used.ru_utime.tv_sec + used.ru_stime.tv_sec) +
+                     static_cast<double>(used.ru_utime.tv_usec + used.ru_stime.tv_usec) / 1e6;
+  usage.peakRssKiB = used.ru_maxrss;
+  return usage;
+}
+
+DiscardReceiver::DiscardReceiver(const std::string& program) {
+  static unsigned counter = 0;
+  for (int attempt = 0; attempt < 5 && pid_ < 0; ++attempt) {
+    address_ = "127.127." + std::to_string(getpid() % 251 + 1) + "." + std::to_string(counter++ % 250 + 2);
+    std::vector<std::string> args{program, "--listen", address_, "--discard"};
+    std::vector<char*> argv = ArgvOf(args);
+    pid_t pid = fork();
+    if (pid == 0) {
+      int null = open("/dev/null", O_WRONLY);
+      dup2(null, STDOUT_FILENO);
+      execv(argv[0], argv.data());
+      _exit(127);
+    }
+    for (int tick = 0; tick < 500; ++tick) {
+      if (Accepts(address_)) {
+        pid_ = pid;
+        break;
+      }
+      if (waitpid(pid, nullptr, WNOHANG) == pid) break;  // the address was taken: try the next one
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (pid_ < 0 && kill(pid, SIGKILL) == 0) waitpid(pid, nullptr, 0);
+  }
+  if (pid_ < 0) throw std::runtime_error("upload-receiver did not start (" + program + ")");
+}
+
+DiscardReceiver::~DiscardReceiver() {
+  kill(pid_, SIGTERM);
+  waitpid(pid_, nullptr, 0);
+}
+
+void EnsureDataFile(const std::string& path, std::uint64_t size) {
+  std::error_code error;
+  if (std::filesystem::file_size(path, error) == size && !error) return;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::string chunk(1 << 20, '\0');
+  for (std::size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (std::uint64_t left = size; left > 0;) {
+    std::size_t piece = left < chunk.size() ? static_cast<std::size_t>(left) : chunk.size();
+    out.write(chunk.data(), static_cast<std::streamsize>(piece));
+    left -= piece;
+  }
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+std::string ProgramFolder() {
+  return std::filesystem::canonical("/proc/self/exe").parent_path().string();
+}
+
+}  // namespace bench

@@ -1,0 +1,45 @@
+// Benchmark support: child processes measured by their resource use, and the receiver they upload to.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// What one child process used, as its parent saw it at the end (wait4).
+struct ChildUsage {
+  int exitStatus = -1;        // the exit code; -1 when it did not exit normally
+  double cpuSeconds = 0;      // user + system time of the child
+  long peakRssKiB = 0;        // its peak resident memory
+  double wallSeconds = 0;     // from start to end, as the parent measured
+  std::string output;         // what it wrote to standard output
+};
+
+// Runs `argv` (argv[0] a path or a name found on PATH) with standard output captured and waits for it.
+ChildUsage RunChild(const std::vector<std::string>& argv);
+
+// An upload-receiver in discard mode on a loopback address of its own, port 80; stopped at scope end.
+class DiscardReceiver {
+ public:
+  // Throws std::runtime_error when it does not accept connections within 10 s.
+  explicit DiscardReceiver(const std::string& program);
+  ~DiscardReceiver();
+  DiscardReceiver(const DiscardReceiver&) = delete;
+  DiscardReceiver& operator=(const DiscardReceiver&) = delete;
+  const std::string& Address() const { return address_; }
+
+ private:
+  std::string address_;
+  pid_t pid_ = -1;
+};
+
+// Makes `path` a file of exactly `size` bytes of patterned content unless it already is one.
+void EnsureDataFile(const std::string& path, std::uint64_t size);
+
+// The folder of the running program.
+std::string ProgramFolder();
+
+}  // namespace bench

@@ -1,0 +1,166 @@
+// upload-bench: upload throughput, CPU per GiB and peak memory of our uploader against curl.
+//
+//   upload-bench [--data DIR] [--sizes MiB,MiB,...] [--repeat N]
+//
+// For every size, a file of that many MiB (made once in DIR and kept) is uploaded to upload-receiver in
+// its discard mode on loopback by four clients, each in a process of its own: the form poster alone,
+// the worker's run without and with a cheap progress routine, and curl -F. Each row gives the best of
+// N runs: MB/s (10^6 bytes per second of the upload itself), the process's CPU seconds per GiB and its
+// peak resident memory. The goals are checked at the end.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "bench/bench_process.h"
+#include "bench/upload_child.h"
+
+namespace {
+
+using bench::ChildUsage;
+
+struct Options {
+  std::string data;
+  std::vector<unsigned> sizesMiB{1, 64, 1024};
+  int repeat = 1;
+};
+
+struct Result {
+  bool ok = false;
+  double seconds = 0;     // the upload's own time (best run)
+  double cpuSeconds = 0;  // CPU of the process of the best run
+  long peakRssKiB = 0;    // highest peak over the runs
+};
+
+const char* const kClients[] = {"poster", "run-null", "run-cheap", "curl"};
+
+double ValueAfter(const std::string& text, const std::string& key) {
+  std::size_t at = text.rfind(key);
+  return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size());
+}
+
+// One run of one client; false when the upload did not arrive whole.
+bool RunOnce(const std::string& client, const std::string& path, unsigned sizeMiB, const std::string& address,
+             ChildUsage& usage, double& seconds) {
+  std::uint64_t size = std::uint64_t{sizeMiB} << 20;
+  if (client == "curl") {
+    usage = bench::RunChild({"curl", "-s", "-S", "-H", "Expect:", "-o", "-", "-w", "\nseconds=%{time_total}\n", "-F",
+                             "ATTACH_FILES=@" + path, "http://" + address + "/upload.php"});
+    double body = ValueAfter(usage.output, "\"bodyBytes\":");
+    seconds = ValueAfter(usage.output, "seconds=");
+    return usage.exitStatus == 0 && body >= static_cast<double>(size) && seconds > 0;
+  }
+  usage = bench::RunChild({bench::ProgramFolder() + "/upload-bench", "--child", client, path, std::to_string(size), address});
+  seconds = ValueAfter(usage.output, "seconds=");
+  return usage.exitStatus == 0 && seconds > 0;
+}
+
+Result Measure(const std::string& client, const std::string& path, unsigned sizeMiB, const std::string& address,
+               int repeat) {
+  Result result;
+  for (int run = 0; run < repeat; ++run) {
+    ChildUsage usage;
+    double seconds = 0;
+    if (!RunOnce(client, path, sizeMiB, address, usage, seconds)) {
+      std::fprintf(stderr, "upload-bench: %s failed at %u MiB: %s\n", client.c_str(), sizeMiB, usage.output.c_str());
+      return Result{};
+    }
+    if (!result.ok || seconds < result.seconds) {
+      result.seconds = seconds;
+      result.cpuSeconds = usage.cpuSeconds;
+    }
+    result.peakRssKiB = std::max(result.peakRssKiB, usage.peakRssKiB);
+    result.ok = true;
+  }
+  return result;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  options.data = bench::ProgramFolder() + "/../bench-data";
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--data" && i + 1 < argc) {
+      options.data = argv[++i];
+    } else if (arg == "--repeat" && i + 1 < argc) {
+      options.repeat = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--sizes" && i + 1 < argc) {
+      options.sizesMiB.clear();
+      std::stringstream list(argv[++i]);
+      for (std::string item; std::getline(list, item, ',');) options.sizesMiB.push_back(static_cast<unsigned>(std::atoi(item.c_str())));
+    } else {
+      std::fprintf(stderr, "usage: upload-bench [--data DIR] [--sizes MiB,...] [--repeat N]\n");
+      return false;
+    }
+  }
+  for (unsigned size : options.sizesMiB) {
+    if (size == 0 || size >= 4096) {
+      std::fprintf(stderr, "upload-bench: sizes are 1 to 4095 MiB\n");
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string SizeName(unsigned mib) { return mib >= 1024 && mib % 1024 == 0 ? std::to_string(mib / 1024) + " GiB" : std::to_string(mib) + " MiB"; }
+
+// Prints the goals' verdicts; false when one is missed.
+bool CheckGoals(const std::map<unsigned, std::map<std::string, Result>>& results) {
+  bool met = true;
+  std::printf("\n");
+  for (const auto& [mib, row] : results) {
+    if (mib < 64) continue;
+    const Result& curl = row.at("curl");
+    for (const char* client : {"poster", "run-null", "run-cheap"}) {
+      const Result& ours = row.at(client);
+      if (!ours.ok || !curl.ok) continue;
+      double speed = curl.seconds / ours.seconds;
+      double cpu = ours.cpuSeconds / curl.cpuSeconds;
+      bool good = speed >= 0.5 && cpu <= 2.0;
+      met = met && good;
+      std::printf("%-7s %-9s throughput %.2fx curl (goal >= 0.5), CPU %.2fx curl (goal <= 2.0): %s\n",
+                  SizeName(mib).c_str(), client, speed, cpu, good ? "met" : "MISSED");
+    }
+  }
+  if (results.count(1) && results.count(1024)) {
+    for (const char* client : {"poster", "run-null", "run-cheap"}) {
+      double growth = static_cast<double>(results.at(1024).at(client).peakRssKiB - results.at(1).at(client).peakRssKiB) / 1024;
+      bool good = growth < 8;
+      met = met && good;
+      std::printf("%-9s peak memory at 1 GiB less at 1 MiB: %.1f MiB (goal < 8): %s\n", client, growth, good ? "met" : "MISSED");
+    }
+  }
+  return met;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 6 && std::strcmp(argv[1], "--child") == 0) {
+    return bench::RunUploadChild({argv[2], argv[3], static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)), argv[5]});
+  }
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return 2;
+  bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
+  std::map<unsigned, std::map<std::string, Result>> results;
+  std::printf("%-7s %-9s %10s %12s %14s\n", "size", "client", "MB/s", "CPU s/GiB", "peak RSS MiB");
+  bool failed = false;
+  for (unsigned mib : options.sizesMiB) {
+    std::string path = options.data + "/upload-" + std::to_string(mib) + "MiB.bin";
+    bench::EnsureDataFile(path, std::uint64_t{mib} << 20);
+    for (const char* client : kClients) {
+      Result result = Measure(client, path, mib, receiver.Address(), options.repeat);
+      results[mib][client] = result;
+      failed = failed || !result.ok;
+      double bytes = static_cast<double>(std::uint64_t{mib} << 20);
+      std::printf("%-7s %-9s %10.1f %12.3f %14.1f\n", SizeName(mib).c_str(), client,
+                  result.ok ? bytes / result.seconds / 1e6 : 0.0, result.ok ? result.cpuSeconds * 1024 / mib : 0.0,
+                  static_cast<double>(result.peakRssKiB) / 1024);
+      std::fflush(stdout);
+    }
+  }
+  bool met = CheckGoals(results);
+  return failed ? 1 : met ? 0 : 3;
+}
