@@ -1,0 +1,241 @@
+// Adding files to the attachment manager: the open-file dialog, dropped files, images and files the
+// server holds, the rows they become, and the size and icon of a file.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "attachments/AttachNames.h"
+#include "attachments/CMainFrm.h"
+#include "control/CurrentControl.h"
+#include "platform/kernel/error.h"
+#include "platform/kernel/file.h"
+#include "platform/registry/registry.h"
+#include "platform/shell/file_dialog.h"
+#include "platform/shell/file_drop.h"
+#include "platform/shell/system_icons.h"
+#include "platform/text/text.h"
+#include "platform/win/backend.h"
+#include "resources/AppName.h"
+#include "session/size_text.h"
+#include "session/system_error_text.h"
+
+namespace pw = plat::win;
+namespace shell = plat::shell;
+
+namespace {
+
+constexpr plat::COLORREF kServerTextColor = 0x787878;  // grey
+constexpr plat::COLORREF kServerBackColor = 0xFFFFFF;  // white
+constexpr plat::DWORD kFileNameBufferSize = 4096;
+constexpr plat::UINT kDropPathLimit = 260;  // characters of a dropped path, besides its terminator
+constexpr const char* kDefaultContentType = "application/octet-stream";
+
+// The program's message box: modal, an exclamation icon and one OK button, captioned with the
+// application name.
+void ShowMessage(pw::HWND owner, const std::string& text) {
+  pw::MessageBoxA(owner, text.c_str(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
+}
+
+// The system's text for `error`, asked for in two steps: its length, then the text itself.
+std::string SystemErrorText(plat::DWORD error) {
+  plat::DWORD length = 0;
+  if (!GetSystemErrorText(error, nullptr, &length)) return std::to_string(error);
+  std::vector<char> buffer(length + 1, '\0');
+  plat::DWORD capacity = length + 1;
+  GetSystemErrorText(error, buffer.data(), &capacity);
+  return std::string(buffer.data());
+}
+
+void FireAppended(std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
+  if (IUploadControl* control = GetCurrentControl())
+    control->FireOnFileAppended(appendedSize, totals ? totals->nFileSize : 0);
+}
+
+// One file picked in the dialog or dropped: its icon, its size, then its row. False when it was not
+// added (the reason has been shown), which ends the adding of the files after it.
+bool AddLocalFile(CMainFrm& frame, const std::string& path) {
+  int icon = frame.GetIconIndex(path);
+  std::int32_t size = 0;
+  if (!frame.ReadFileSize(path, size)) return false;
+  return frame.AddFileItem(path, icon, size) != 0;
+}
+
+}  // namespace
+
+void CMainFrm::AttachFiles() {
+  if (m_bScrap) return;
+  std::vector<char> fileNames(kFileNameBufferSize, '\0');
+  shell::CFileDialog dialog(plat::TRUE, nullptr, nullptr,
+                            shell::OFN_ALLOWMULTISELECT | shell::OFN_FILEMUSTEXIST | shell::OFN_HIDEREADONLY |
+                                shell::OFN_EXPLORER,
+                            plat::text::Ansi("모든 파일(*.*)|*.*||").c_str());
+  dialog.m_ofn.lpstrFile = fileNames.data();
+  dialog.m_ofn.nMaxFile = kFileNameBufferSize;
+  if (dialog.DoModal() != pw::IDOK) return;
+  for (shell::POSITION pos = dialog.GetStartPosition(); pos;)
+    if (!AddLocalFile(*this, dialog.GetNextPathName(pos))) break;
+}
+
+void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
+  if (!m_bScrap) {
+    const plat::UINT count = shell::DragQueryFileA(hDropInfo, shell::kDragQueryCount, nullptr, 0);
+    for (plat::UINT i = 0; i < count; ++i) {
+      // A path longer than the path buffer would come out cut short, naming another file or none:
+      // it is refused whole, and the other files go on.
+      const plat::UINT length = shell::DragQueryFileA(hDropInfo, i, nullptr, 0);
+      std::string path(length, '\0');
+      shell::DragQueryFileA(hDropInfo, i, path.data(), length + 1);
+      if (length > kDropPathLimit) {
+        ShowMessage(GetSafeHwnd(), path + "\r\n" +
+                                       plat::text::Ansi("경로가 260자보다 길어 이 파일을 추가할 수 없습니다."));
+        continue;
+      }
+      // Files the browser keeps in its cache are not offered for upload.
+      if (PathContains(path, "Temporary Internet Files")) continue;
+      if (!AddLocalFile(*this, path)) break;
+    }
+  }
+  shell::DragFinish(hDropInfo);
+}
+
+void CMainFrm::AddImage(const std::string& paramName, const std::string& strFilePath) {
+  if (m_bScrap) return;
+  std::int32_t size = 0;
+  if (!ReadFileSize(strFilePath, size)) return;
+  auto record = std::make_unique<CAttachFile>();
+  record->m_strParamName = paramName;
+  record->m_strPath = strFilePath;
+  record->m_strName = strFilePath;  // the whole text, not only its last component
+  record->m_strExt = AttachExtensionOf(strFilePath);
+  record->m_strContentType = GetContentType(record->m_strExt);
+  record->m_nSize = size;
+  record->m_bServer = 0;
+  record->m_bImage = 1;
+  m_listImage.push_back(std::move(record));
+  UpdateTotals();
+}
+
+void CMainFrm::AddPreUploadFile(const std::string& filename, std::int32_t fileid, std::int32_t filesize,
+                                std::int32_t bIsImageFile) {
+  auto record = std::make_unique<CAttachFile>();
+  record->m_nFileId = fileid;
+  record->m_bImage = bIsImageFile;
+  record->m_nSize = filesize;
+  record->m_bServer = 1;
+  record->m_bDeleted = 0;
+  record->m_strName = filename;
+  record->m_strPath = filename;
+  record->m_strContentType = kDefaultContentType;
+  int icon = GetIconIndex(filename);
+  if (bIsImageFile)
+    m_listImage.push_back(std::move(record));
+  else
+    AddServerItem(std::move(record), icon, filesize);
+  UpdateTotals();
+}
+
+namespace {
+
+// Whether a row may be added: the row count before the addition must stay below MaxFileCount.
+// Shows the count-limit message when it may not.
+bool RoomForRow(CMainFrm& frame) {
+  const std::int32_t limit = frame.m_pSettings ? frame.m_pSettings->MaxFileCount : 0;
+  if (frame.GetRowCount() < limit) return true;
+  char text[160];
+  std::snprintf(text, sizeof text, plat::text::Ansi("%d개 이상 파일을 추가 할 수 없습니다.").c_str(), limit);
+  ShowMessage(frame.GetSafeHwnd(), text);
+  return false;
+}
+
+// Appends the row of `record`: an unticked box in column 0, the icon and the name in column 1, the
+// size text in column 2 (grey on white for a file the server holds), the record as the row's own.
+// Drawing is held while the row is built, so it appears in one piece.
+void InsertRow(CMainFrm& frame, std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
+  CXListCtrl& list = frame.m_ctlList;
+  const bool server = record->m_bServer != 0;
+  const std::string sizeText = FormatSizeText(static_cast<plat::DWORD>(size));
+  list.SetRedraw(plat::FALSE);
+  const int row = list.InsertItem(frame.GetRowCount(), "");
+  if (server) {
+    list.SetItemText(row, 1, record->m_strName.c_str(), kServerTextColor, kServerBackColor);
+    list.SetItemText(row, 2, sizeText.c_str(), kServerTextColor, kServerBackColor);
+  } else {
+    list.SetItemText(row, 1, record->m_strName.c_str());
+    list.SetItemText(row, 2, sizeText.c_str());
+  }
+  list.SetItemImage(row, 1, icon);
+  list.SetCheckbox(row, 0, 0);
+  frame.AdoptRecord(row, std::move(record));
+  list.Update(row);
+  list.SetRedraw(plat::TRUE);
+}
+
+}  // namespace
+
+int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size) {
+  if (m_bScrap) return 1;
+  if (!RoomForRow(*this)) return 0;
+  auto record = std::make_unique<CAttachFile>();
+  record->m_nSize = size;
+  record->m_strPath = path;
+  record->m_strName = AttachNameOfPath(path);
+  record->m_strExt = AttachExtensionOf(record->m_strName);
+  record->m_strContentType = GetContentType(record->m_strExt);
+  record->m_bServer = 0;
+  record->m_nFileId = -1;
+  InsertRow(*this, std::move(record), icon, size);
+  UpdateTotals();
+  FireAppended(size, m_pTotals.get());
+  return 1;
+}
+
+void CMainFrm::AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
+  if (m_bScrap || !record) return;
+  if (!RoomForRow(*this)) return;
+  const std::int32_t appended = record->m_nSize;
+  InsertRow(*this, std::move(record), icon, size);
+  UpdateTotals();
+  FireAppended(appended, m_pTotals.get());
+}
+
+bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size) {
+  using namespace plat::kernel;
+  // No sharing: a file that another program holds open is refused, as it may still be changing.
+  File file = File::Open(path, GENERIC_READ, 0, OPEN_EXISTING);
+  const std::int64_t bytes = file.IsOpen() ? file.Size() : -1;
+  if (bytes < 0) {
+    ShowMessage(GetSafeHwnd(), SystemErrorText(GetLastError()));
+    return false;
+  }
+  size = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes & 0xFFFFFFFF));  // the low 32 bits
+  return true;
+}
+
+int CMainFrm::GetIconIndex(const std::string& path) {
+  shell::SHFILEINFOA info;
+  // Judged by the name alone: the file is not opened. No answer leaves the generic document icon.
+  if (!shell::SHGetFileInfoA(path.c_str(), shell::FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                             shell::SHGFI_SYSICONINDEX | shell::SHGFI_SMALLICON | shell::SHGFI_USEFILEATTRIBUTES))
+    return shell::kIconDocument;
+  return info.iIcon;
+}
+
+std::string CMainFrm::GetContentType(const std::string& ext) {
+  namespace reg = plat::registry;
+  std::string contentType = kDefaultContentType;
+  if (ext.empty()) return contentType;
+  reg::HKEY key = nullptr;
+  if (reg::RegOpenKeyExA(reg::HKEY_CLASSES_ROOT, ext.c_str(), 0, reg::KEY_QUERY_VALUE, &key) != 0)
+    return contentType;
+  char buffer[512] = {};
+  plat::DWORD size = sizeof buffer;
+  if (reg::RegQueryValueExA(key, "Content Type", nullptr, nullptr, reinterpret_cast<plat::BYTE*>(buffer), &size) ==
+      0) {
+    // The text read, ending at its terminator within the buffer.
+    contentType.assign(buffer, strnlen(buffer, std::min<std::size_t>(size, sizeof buffer)));
+  }
+  reg::RegCloseKey(key);
+  return contentType;
+}
