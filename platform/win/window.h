@@ -119,6 +119,11 @@ HWND ChildWindowFromPointDeep(HWND parent, POINT point);
 // The deepest visible window under a screen point, searching top-level windows newest first.
 HWND WindowFromPoint(POINT screenPoint);
 
+// Changes system colours (plat::gdi::SetSysColors) and tells the windows: WM_SYSCOLORCHANGE is
+// sent to every window of the calling thread (parents before children, as the framework forwards
+// it to its controls) and posted to the windows of other threads. FALSE when an index was unknown.
+BOOL SetSysColors(int count, const int* indices, const COLORREF* colors);
+
 // Keyboard focus, per thread: SetFocus sends WM_KILLFOCUS to the old window and WM_SETFOCUS to the
 // new one and returns the old one; GetFocus gives the calling thread's focus window or null.
 HWND SetFocus(HWND hwnd);

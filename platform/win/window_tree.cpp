@@ -2,6 +2,8 @@
 #include <algorithm>
 #include <unistd.h>
 
+#include "platform/gdi/syscolor.h"
+#include "platform/win/message.h"
 #include "platform/win/window.h"
 #include "platform/win/window_internal.h"
 
@@ -108,6 +110,26 @@ HWND WindowFromPoint(POINT screenPoint) {
     if (Wnd* t = Find(*it))
       if (HWND hit = DeepestAt(*t, screenPoint)) return hit;
   return nullptr;
+}
+
+BOOL SetSysColors(int count, const int* indices, const COLORREF* colors) {
+  BOOL known = gdi::SetSysColors(count, indices, colors);
+  std::vector<HWND> mine, others;
+  {
+    const auto& me = CurrentQueue();
+    auto lock = Lock();
+    // Parents come before their children in creation order, which the handles follow.
+    std::vector<std::uintptr_t> handles;
+    for (const auto& entry : Reg().windows) handles.push_back(entry.first);
+    std::sort(handles.begin(), handles.end());
+    for (std::uintptr_t h : handles) {
+      Wnd* w = Find(reinterpret_cast<HWND>(h));
+      (w->queue == me ? mine : others).push_back(w->handle);
+    }
+  }
+  for (HWND h : others) PostMessage(h, WM_SYSCOLORCHANGE, 0, 0);
+  for (HWND h : mine) SendMessage(h, WM_SYSCOLORCHANGE, 0, 0);
+  return known;
 }
 
 }  // namespace plat::win

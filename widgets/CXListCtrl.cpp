@@ -1,0 +1,139 @@
+// CXListCtrl: rows and their record arrays, the colour cache, the header take-over and the window's
+// life cycle.
+#include "widgets/CXListCtrl.h"
+
+#include <memory>
+
+#include "platform/gdi/syscolor.h"
+#include "platform/win/message.h"
+#include "platform/win/window.h"
+
+namespace pw = plat::win;
+using plat::BOOL;
+using plat::COLORREF;
+using plat::LPARAM;
+using plat::LRESULT;
+
+CXListCtrl::CXListCtrl() { GetColors(); }
+
+CXListCtrl::~CXListCtrl() {
+  // The records go with the window: let the window's end release them while this object is whole.
+  if (m_hWnd && pw::IsWindow(m_hWnd)) DestroyWindow();
+}
+
+void CXListCtrl::GetColors() {
+  using namespace plat::gdi;
+  m_crGrayText = GetSysColor(COLOR_GRAYTEXT);
+  m_crHighLight = GetSysColor(COLOR_HIGHLIGHT);
+  m_crHighLightText = GetSysColor(COLOR_HIGHLIGHTTEXT);
+  m_crWindow = GetSysColor(COLOR_WINDOW);
+  m_crWindowText = GetSysColor(COLOR_WINDOWTEXT);
+  m_cr3DFace = GetSysColor(COLOR_3DFACE);
+  m_crBtnShadow = GetSysColor(COLOR_BTNSHADOW);
+}
+
+XListRowData* CXListCtrl::GetRowData(int nItem) {
+  if (nItem < 0 || nItem >= GetItemCount()) return nullptr;
+  return XListRowData::FromParam(static_cast<LPARAM>(CListCtrl::GetItemData(nItem)));
+}
+
+XListCellData* CXListCtrl::Cell(int nItem, int nSubItem) {
+  if (nSubItem < 0 || nSubItem >= GetColumns()) return nullptr;
+  XListRowData* row = GetRowData(nItem);
+  return row ? row->Cell(nSubItem) : nullptr;
+}
+
+int CXListCtrl::GetColumns() {
+  pw::HWND header = reinterpret_cast<pw::HWND>(SendMessage(pw::LVM_GETHEADER));
+  return header ? static_cast<int>(pw::SendMessage(header, pw::HDM_GETITEMCOUNT, 0, 0)) : 0;
+}
+
+int CXListCtrl::InsertItem(int nItem, const char* text) { return InsertItem(nItem, text, m_crWindowText, m_crWindow); }
+
+int CXListCtrl::InsertItem(int nItem, const char* text, COLORREF crText, COLORREF crBackground) {
+  pw::LVITEM item;
+  item.mask = pw::LVIF_TEXT;
+  item.iItem = nItem;
+  item.pszText = const_cast<char*>(text);
+  int index = InsertItem(&item);
+  if (XListCellData* cell = Cell(index, 0)) {
+    cell->textColor = crText;
+    cell->backColor = crBackground;
+  }
+  return index;
+}
+
+int CXListCtrl::InsertItem(const pw::LVITEM* pItem) {
+  if (!pItem || pItem->iItem < 0) return -1;
+  // The records exist before the row does, so no notice ever sees the row without them.
+  auto records = std::make_unique<XListRowData>();
+  records->cells.resize(static_cast<std::size_t>(std::max(GetColumns(), 1)));
+  XListCellData& first = records->cells[0];
+  first.textColor = m_crWindowText;
+  first.backColor = m_crWindow;
+  first.image = (pItem->mask & pw::LVIF_IMAGE) ? pItem->iImage : -1;
+  if (pItem->mask & pw::LVIF_PARAM) first.userData = static_cast<pw::DWORD_PTR>(pItem->lParam);
+  pw::LVITEM item = *pItem;
+  item.mask |= pw::LVIF_PARAM;
+  item.lParam = reinterpret_cast<LPARAM>(records.get());
+  int index = CListCtrl::InsertItem(&item);
+  if (index >= 0) records.release();  // the row owns them now
+  return index;
+}
+
+void CXListCtrl::ReleaseRow(int nItem) {
+  XListRowData* records = GetRowData(nItem);
+  if (!records) return;
+  CListCtrl::SetItemData(nItem, 0);
+  delete records;
+}
+
+BOOL CXListCtrl::DeleteItem(int nItem) {
+  if (nItem < 0 || nItem >= GetItemCount()) return 0;
+  ReleaseRow(nItem);
+  return CListCtrl::DeleteItem(nItem);
+}
+
+BOOL CXListCtrl::DeleteAllItems() {
+  for (int row = 0, n = GetItemCount(); row < n; ++row) ReleaseRow(row);
+  return CListCtrl::DeleteAllItems();
+}
+
+void CXListCtrl::OnDestroy() {
+  for (int row = 0, n = GetItemCount(); row < n; ++row) ReleaseRow(row);
+}
+
+void CXListCtrl::SubclassHeaderControl() {
+  if (m_bHeaderIsSubclassed) return;
+  pw::HWND header = reinterpret_cast<pw::HWND>(SendMessage(pw::LVM_GETHEADER));
+  if (header && m_HeaderCtrl.SubclassWindow(header)) m_bHeaderIsSubclassed = true;
+}
+
+void CXListCtrl::PreSubclassWindow() {
+  CListCtrl::PreSubclassWindow();
+  SubclassHeaderControl();
+}
+
+LRESULT CXListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case pw::WM_CREATE: {
+      LRESULT result = Default();
+      if (result != -1) SubclassHeaderControl();
+      return result;
+    }
+    case pw::WM_DESTROY:
+      OnDestroy();
+      return Default();
+    case pw::WM_NCDESTROY: {
+      LRESULT result = Default();
+      m_bHeaderIsSubclassed = false;
+      return result;
+    }
+    case pw::WM_SYSCOLORCHANGE: {
+      LRESULT result = Default();
+      GetColors();
+      return result;
+    }
+    default: return CListCtrl::WindowProc(msg, wParam, lParam);
+  }
+}
