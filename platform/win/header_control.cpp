@@ -139,10 +139,21 @@ void Paint(HWND hwnd, const HeaderState& s) {
   gdi::CFont* old = dc->SelectObject(ControlFont(hwnd));
   dc->SetBkMode(gdi::TRANSPARENT);
   dc->SetTextColor(gdi::GetSysColor(gdi::COLOR_BTNTEXT));
+  // Flat items: a divider (shadow, then highlight) after each, a shadow line along the bottom.
+  gdi::CPen shadow(gdi::PS_SOLID, 1, gdi::GetSysColor(gdi::COLOR_BTNSHADOW));
+  gdi::CPen highlight(gdi::PS_SOLID, 1, gdi::GetSysColor(gdi::COLOR_BTNHIGHLIGHT));
+  gdi::CPen* oldPen = dc->SelectObject(&shadow);
+  dc->MoveTo(client.left, client.bottom - 1);
+  dc->LineTo(client.right, client.bottom - 1);
   for (int i : s.order) {
     RECT r = ItemRect(hwnd, s, i);
     const HeaderItem& item = s.items[static_cast<std::size_t>(i)];
-    dc->DrawEdge(&r, gdi::EDGE_RAISED, gdi::BF_RECT);
+    dc->SelectObject(&shadow);
+    dc->MoveTo(r.right - 1, r.top + 2);
+    dc->LineTo(r.right - 1, r.bottom - 3);
+    dc->SelectObject(&highlight);
+    dc->MoveTo(r.right, r.top + 2);
+    dc->LineTo(r.right, r.bottom - 3);
     RECT text{r.left + 6, r.top, r.right - 6, r.bottom};
     UINT align = (item.fmt & HDF_JUSTIFYMASK) == HDF_CENTER ? gdi::DT_CENTER
                  : (item.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT ? gdi::DT_RIGHT
@@ -151,6 +162,7 @@ void Paint(HWND hwnd, const HeaderState& s) {
       dc->DrawText(item.text, &text, align | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_END_ELLIPSIS);
   }
   if (old) dc->SelectObject(old);
+  if (oldPen) dc->SelectObject(oldPen);
   EndPaint(hwnd, &ps);
 }
 

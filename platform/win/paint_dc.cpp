@@ -107,6 +107,33 @@ bool FreeDC(HDC dc) {
   return true;
 }
 
+// The title bar of a captioned top-level window, in `bar` (window coordinates): the classic
+// left-to-right gradient of the active caption colours with the caption text in bold, and a line of
+// button face under it.
+void PaintCaption(HDC dc, HWND hwnd, RECT bar) {
+  const COLORREF from = gdi::GetSysColor(gdi::COLOR_ACTIVECAPTION);
+  const COLORREF to = gdi::GetSysColor(gdi::COLOR_GRADIENTACTIVECAPTION);
+  const int width = std::max(1, static_cast<int>(bar.Width()));
+  auto mix = [width](BYTE a, BYTE b, int x) { return static_cast<BYTE>(a + (b - a) * x / width); };
+  RECT title{bar.left, bar.top, bar.right, bar.bottom - 1};
+  for (int x = 0; x < bar.Width(); ++x)
+    dc->FillSolidRect(RECT{bar.left + x, title.top, bar.left + x + 1, title.bottom},
+                      RGB(mix(GetRValue(from), GetRValue(to), x), mix(GetGValue(from), GetGValue(to), x),
+                          mix(GetBValue(from), GetBValue(to), x)));
+  dc->FillSolidRect(RECT{bar.left, title.bottom, bar.right, bar.bottom}, gdi::GetSysColor(gdi::COLOR_BTNFACE));
+  gdi::LOGFONT lf = gdi::DefaultGuiLogFont();
+  lf.lfWeight = gdi::FW_BOLD;
+  gdi::CFont bold;
+  bold.CreateFontIndirect(lf);
+  gdi::CFont* old = dc->SelectObject(&bold);
+  dc->SetBkMode(gdi::TRANSPARENT);
+  dc->SetTextColor(gdi::GetSysColor(gdi::COLOR_CAPTIONTEXT));
+  RECT text{title.left + 4, title.top, title.right - 4, title.bottom};
+  dc->DrawText(GetWindowText(hwnd), &text,
+               gdi::DT_LEFT | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_END_ELLIPSIS | gdi::DT_NOPREFIX);
+  if (old) dc->SelectObject(old);
+}
+
 void PaintFrame(HWND hwnd) {
   DWORD style = 0, exStyle = 0;
   {
@@ -125,6 +152,8 @@ void PaintFrame(HWND hwnd) {
   if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) {
     dc->DrawEdge(&r, gdi::EDGE_RAISED, gdi::BF_RECT | gdi::BF_ADJUST);
     dc->Draw3dRect(r, gdi::GetSysColor(gdi::COLOR_BTNFACE), gdi::GetSysColor(gdi::COLOR_BTNFACE));
+    if (int caption = CaptionHeight(style))
+      PaintCaption(dc, hwnd, RECT{r.left + 1, r.top + 1, r.right - 1, r.top + 1 + caption});
   } else {
     if (style & WS_BORDER) {
       dc->Draw3dRect(r, gdi::GetSysColor(gdi::COLOR_WINDOWFRAME), gdi::GetSysColor(gdi::COLOR_WINDOWFRAME));
@@ -157,6 +186,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps) {
     erase = w->erase;
     w->update = RECT{};
     w->erase = false;
+    InvalidateChildrenUnder(*w, update, erase);
   }
   HDC dc = MakeDC(hwnd, true, &update);
   ps->hdc = dc;

@@ -20,16 +20,11 @@ RECT Union(const RECT& a, const RECT& b) {
               std::max(a.bottom, b.bottom)};
 }
 
-// With the lock held: adds `area` (client coordinates) to w and to the visible children it covers.
-void Mark(Wnd& w, RECT area, bool erase) {
-  RECT client = ClientArea(w);
-  area = IntersectRects(area, RECT{0, 0, client.Width(), client.Height()});
-  if (area.IsEmpty() || !w.redraw) return;
-  w.update = Union(w.update, area);
-  w.erase = w.erase || erase;
-  auto& dirty = w.queue->dirty;
-  if (std::find(dirty.begin(), dirty.end(), w.handle) == dirty.end()) dirty.push_back(w.handle);
-  w.queue->wake.notify_all();
+void Mark(Wnd& w, RECT area, bool erase);
+
+// With the lock held: adds the parts of `area` (w's client coordinates) that w's visible children
+// cover to their update areas.
+void MarkChildren(Wnd& w, RECT area, bool erase) {
   for (HWND h : w.children) {
     Wnd* c = Find(h);
     if (!c || !(c->style & WS_VISIBLE)) continue;
@@ -42,6 +37,19 @@ void Mark(Wnd& w, RECT area, bool erase) {
   }
 }
 
+// With the lock held: adds `area` (client coordinates) to w and to the visible children it covers.
+void Mark(Wnd& w, RECT area, bool erase) {
+  RECT client = ClientArea(w);
+  area = IntersectRects(area, RECT{0, 0, client.Width(), client.Height()});
+  if (area.IsEmpty() || !w.redraw) return;
+  w.update = Union(w.update, area);
+  w.erase = w.erase || erase;
+  auto& dirty = w.queue->dirty;
+  if (std::find(dirty.begin(), dirty.end(), w.handle) == dirty.end()) dirty.push_back(w.handle);
+  w.queue->wake.notify_all();
+  MarkChildren(w, area, erase);
+}
+
 // The window and its descendants in paint order (parents first), lock held.
 void Collect(Wnd& w, std::vector<HWND>& out) {
   out.push_back(w.handle);
@@ -50,6 +58,12 @@ void Collect(Wnd& w, std::vector<HWND>& out) {
 }
 
 }  // namespace
+
+namespace detail {
+
+void InvalidateChildrenUnder(Wnd& w, const RECT& area, bool erase) { MarkChildren(w, area, erase); }
+
+}  // namespace detail
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   auto lock = Lock();

@@ -128,6 +128,7 @@ BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL, DWORD exStyle) {
   if (!rect) return FALSE;
   int inset = FrameInset(style, exStyle);
   rect->Inflate(inset, inset);
+  rect->top -= CaptionHeight(style);
   return TRUE;
 }
 

@@ -144,6 +144,9 @@ std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 // coordinates, the client origin in screen coordinates, and whether the window and its ancestors
 // are all visible.
 int FrameInset(DWORD style, DWORD exStyle);
+// Height of the title bar between the top frame and the client area: top-level windows whose style
+// has the whole of WS_CAPTION get one; others none.
+int CaptionHeight(DWORD style);
 RECT ClientArea(const Wnd& w);
 POINT ClientOriginOnScreen(const Wnd& w);
 bool VisibleChain(const Wnd& w);
@@ -166,6 +169,11 @@ bool SetVisibility(HWND hwnd, bool show, bool notify);
 // manual clock, which only moves by hand and wakes the waiters itself).
 std::chrono::steady_clock::time_point SteadyDeadline(std::uint64_t due);
 bool ClockIsManual();
+
+// With the lock held: the visible children under `area` (w's client coordinates) join the update
+// area, erasing as w's own paint does, because that paint draws over them (a parent's context does
+// not leave its children out); children made after w was invalidated are repainted this way too.
+void InvalidateChildrenUnder(Wnd& w, const RECT& area, bool erase);
 
 // Posted-message and timer upkeep when a window goes (lock held), and the built-in classes.
 void PurgeWindowMessages(Wnd& w);

@@ -94,9 +94,14 @@ int FrameInset(DWORD style, DWORD exStyle) {
   return inset;
 }
 
+int CaptionHeight(DWORD style) {
+  constexpr int kCaptionBar = 18;  // the classic scheme's title bar at 96 dpi
+  return ((style & WS_CAPTION) == WS_CAPTION && !(style & WS_CHILD)) ? kCaptionBar : 0;
+}
+
 RECT ClientArea(const Wnd& w) {
   int inset = FrameInset(w.style, w.exStyle);
-  RECT r{inset, inset, w.rect.Width() - inset, w.rect.Height() - inset};
+  RECT r{inset, inset + CaptionHeight(w.style), w.rect.Width() - inset, w.rect.Height() - inset};
   if (r.right < r.left) r.right = r.left;
   if (r.bottom < r.top) r.bottom = r.top;
   return r;
@@ -108,7 +113,7 @@ POINT ClientOriginOnScreen(const Wnd& w) {
   while (cur) {
     int inset = FrameInset(cur->style, cur->exStyle);
     p.x += cur->rect.left + inset;
-    p.y += cur->rect.top + inset;
+    p.y += cur->rect.top + inset + CaptionHeight(cur->style);
     if (!(cur->style & WS_CHILD)) break;
     Wnd* parent = Find(cur->parent);
     if (!parent) break;
