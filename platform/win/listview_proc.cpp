@@ -109,6 +109,15 @@ LRESULT SetImageList(HWND hwnd, ListViewState& s, int which, HIMAGELIST list) {
   return reinterpret_cast<LRESULT>(previous);
 }
 
+// A list without LVS_SHAREIMAGELISTS destroys its image lists with itself, as the platform's does
+// (the image list objects stay valid, emptied); a shared one only borrowed them.
+void ReleaseImageLists(HWND hwnd, ListViewState& s) {
+  if (GetWindowLongPtr(hwnd, GWL_STYLE) & LVS_SHAREIMAGELISTS) return;
+  for (HIMAGELIST list : {s.normalImages, s.smallImages, s.stateImages})
+    if (list) list->DeleteImageList();
+  s.normalImages = s.smallImages = s.stateImages = nullptr;
+}
+
 LRESULT SetColour(HWND hwnd, COLORREF& slot, LPARAM value) {
   slot = static_cast<COLORREF>(value);
   InvalidateRect(hwnd, nullptr, TRUE);
@@ -205,6 +214,7 @@ LRESULT WindowMessage(HWND hwnd, ListViewState& s, UINT msg, WPARAM wParam, LPAR
     case WM_NCDESTROY:
       // The remaining items go with the window, each with its deletion notice.
       if (!s.items.empty()) DeleteAllItems(hwnd, s);
+      ReleaseImageLists(hwnd, s);
       return DefWindowProc(hwnd, msg, wParam, lParam);
     default: return ListMessage(hwnd, s, msg, wParam, lParam);
   }

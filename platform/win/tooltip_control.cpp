@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/text/text.h"
 #include "platform/win/commctrl.h"
 #include "platform/win/controls_internal.h"
 #include "platform/win/message.h"
@@ -41,9 +42,34 @@ void StoreText(Tool& tool, const char* text) {
   tool.text = (!text || tool.callback) ? "" : text;
 }
 
-// The tool's text, asking its window for it when the tool has a callback text.
+constexpr LPARAM NF_QUERY = 3;
+constexpr LRESULT NFR_UNICODE = 2;
+
+// The wide text request, for a window that takes its notices in UTF-16 (WM_NOTIFYFORMAT).
+std::string ResolveWideText(HWND hwnd, const Tool& tool) {
+  NMTTDISPINFOW request;
+  request.hdr.hwndFrom = hwnd;
+  request.hdr.idFrom = tool.info.uId;
+  request.hdr.code = TTN_NEEDTEXTW;
+  request.uFlags = tool.info.uFlags;
+  request.lParam = tool.info.lParam;
+  request.lpszText = request.szText;
+  SendMessage(tool.info.hwnd, WM_NOTIFY, tool.info.uId, reinterpret_cast<LPARAM>(&request));
+  if (!request.lpszText || reinterpret_cast<char*>(request.lpszText) == LPSTR_TEXTCALLBACKA) return "";
+  if (request.lpszText == request.szText) {
+    std::size_t n = 0;
+    while (n < 80 && request.szText[n]) ++n;
+    return text::Utf16ToCp949(std::u16string_view(request.szText, n));
+  }
+  return text::Utf16ToCp949(request.lpszText);
+}
+
+// The tool's text, asking its window for it (in the form the window takes) when the tool has a
+// callback text.
 std::string ResolveText(HWND hwnd, const Tool& tool) {
   if (!tool.callback) return tool.text;
+  if (SendMessage(tool.info.hwnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(hwnd), NF_QUERY) == NFR_UNICODE)
+    return ResolveWideText(hwnd, tool);
   NMTTDISPINFOA request;
   request.hdr.hwndFrom = hwnd;
   request.hdr.idFrom = tool.info.uId;

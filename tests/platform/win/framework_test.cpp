@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/kernel/resource.h"
+#include "platform/text/text.h"
 #include "platform/win/afxcmn.h"
 #include "platform/win/dialog.h"
 #include "platform/win/input.h"
@@ -247,6 +248,31 @@ TEST(Framework, ToolTipsAskTheWindowForCallbackTextsAtTheMousePosition) {
   EXPECT_EQ(ThreadToolTip()->GetShownText(), "cell tip");
   SendMouseMove(wnd.m_hWnd, POINT{60, 20});
   EXPECT_EQ(ThreadToolTip()->GetShownText(), "");
+  wnd.DestroyWindow();
+}
+
+class WideTippedWindow : public TippedWindow {
+ public:
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_NOTIFYFORMAT) return 2;  // NFR_UNICODE
+    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == TTN_NEEDTEXTW) {
+      auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+      ++requests;
+      std::u16string text = u"파일 팁";
+      std::copy(text.begin(), text.end(), info->szText);
+      return 0;
+    }
+    return TippedWindow::WindowProc(msg, wParam, lParam);
+  }
+};
+
+TEST(Framework, AWindowThatTakesWideNoticesGetsTheWideTextRequest) {
+  WideTippedWindow wnd;
+  wnd.CreateEx(0, "Static", "", WS_POPUP | WS_VISIBLE, RECT{0, 0, 100, 60}, nullptr, 0);
+  wnd.EnableToolTips(TRUE);
+  SendMouseMove(wnd.m_hWnd, POINT{10, 20});
+  EXPECT_EQ(wnd.requests, 1);
+  EXPECT_EQ(ThreadToolTip()->GetShownText(), text::Ansi("파일 팁"));
   wnd.DestroyWindow();
 }
 

@@ -164,6 +164,22 @@ TEST_F(ListViewTest, DestroyingTheListNotifiesTheDeletionOfItsRemainingRows) {
   EXPECT_EQ(deletes[0].lParam, 102);
 }
 
+TEST(ListViewImageLists, AListThatDoesNotShareItsImageListsDestroysThemWithItself) {
+  gdi::CImageList shared, owned;
+  ASSERT_TRUE(shared.Create(16, 16, gdi::ILC_COLOR32, 1, 1));
+  ASSERT_TRUE(owned.Create(16, 16, gdi::ILC_COLOR32, 1, 1));
+  HWND borrowing = CreateWindowEx(0, WC_LISTVIEW, "", WS_POPUP | LVS_REPORT | LVS_SHAREIMAGELISTS, 0, 0, 50, 50,
+                                  nullptr, 0, nullptr);
+  HWND owning = CreateWindowEx(0, WC_LISTVIEW, "", WS_POPUP | LVS_REPORT, 0, 0, 50, 50, nullptr, 0, nullptr);
+  SendMessage(borrowing, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(&shared));
+  SendMessage(owning, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(&owned));
+  EXPECT_EQ(reinterpret_cast<gdi::CImageList*>(SendMessage(owning, LVM_GETIMAGELIST, LVSIL_SMALL, 0)), &owned);
+  DestroyWindow(borrowing);
+  DestroyWindow(owning);
+  EXPECT_NE(shared.GetSafeHandle(), nullptr);
+  EXPECT_EQ(owned.GetSafeHandle(), nullptr);
+}
+
 TEST_F(ListViewTest, RectanglesFollowTheColumnsAndColumnZerosSubItemBoundsAreTheWholeRow) {
   RECT row0 = Bounds(0), row1 = Bounds(1);
   EXPECT_EQ(row0.left, 0);
