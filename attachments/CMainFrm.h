@@ -12,7 +12,7 @@
 #include "control/UploadSettings.h"
 #include "platform/shell/file_drop.h"
 #include "platform/shell/ole_drop_target.h"
-#include "platform/win/afxwin.h"
+#include "platform/win/cdialog.h"
 #include "widgets/CXListCtrl.h"
 
 // Ownership: each record belongs to exactly one place — a list row (the row's item data, see
@@ -112,7 +112,7 @@ class CMainFrm : public plat::win::CDialog {
   std::unique_ptr<CAttachFile> TakeRecord(int row);
 
   // ----- state (names as the design gives them) -----
-  plat::win::CXListCtrl m_ctlList;       // takes over control 201
+  CXListCtrl m_ctlList;                  // takes over control 201
   std::int32_t m_nFixedWidth = 0;         // sum of the initial column widths: 280
   CAttachRefList m_listUpload;           // row records lent to one upload; empty otherwise
   CAttachList m_listImage;               // image records, in the order added
@@ -124,6 +124,8 @@ class CMainFrm : public plat::win::CDialog {
   std::uint8_t m_bScrap = 0;             // scrap mode
 
  protected:
+  // Binds m_ctlList to control 201 during the base initialisation, before the rest of it.
+  void DoDataExchange(plat::win::CDataExchange* pDX) override;
   plat::BOOL OnInitDialog() override;
   plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
 
