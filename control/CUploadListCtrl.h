@@ -47,6 +47,8 @@ class CUploadListCtrl : public COleControl, public IUploadControl {
 
  private:
   void BuildDispatchMap();
+  void BuildMethods();
+  void BuildProperties();
   // The four private messages turned into events; each answers 0.
   plat::LRESULT OnControlMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam);
   void OnUploadFinish();

@@ -14,6 +14,12 @@ using std::string;
 using std::uint16_t;
 
 void CUploadListCtrl::BuildDispatchMap() {
+  BuildMethods();
+  BuildProperties();
+}
+
+// Each method forwards to the attachment manager's operation of the same name, or to the settings.
+void CUploadListCtrl::BuildMethods() {
   namespace d = dispid;
   plat::com::DispatchTable& t = DispatchMap();
   CMainFrm& m = m_mainFrm;
@@ -57,7 +63,11 @@ void CUploadListCtrl::BuildDispatchMap() {
   t.Method(d::GetUploadSize, "GetUploadSize", [&m]() -> int32_t { return m.GetUploadSize(); });
   t.Method(d::setScrapYn, "setScrapYn", [&m](bool scrap) { m.setScrapYn(scrap); }, {"scrapYn"});
   t.Method(d::getScrapYn, "getScrapYn", [&m]() -> bool { return m.getScrapYn() != 0; });
+}
 
+void CUploadListCtrl::BuildProperties() {
+  namespace d = dispid;
+  plat::com::DispatchTable& t = DispatchMap();
   t.Property(d::ActionTime, "ActionTime", [this] { return GetActionTime(); },
              [this](string v) { SetActionTime(v); });
   t.Property(d::MaxNormalSize, "MaxNormalSize", [this] { return GetMaxNormalSize(); },
