@@ -151,32 +151,38 @@ bool RoomForRow(CMainFrm& frame) {
 
 // Appends the row of `record`: an unticked box in column 0, the icon and the name in column 1, the
 // size text in column 2 (grey on white for a file the server holds), the record as the row's own.
-// Drawing is held while the row is built, so it appears in one piece.
-void InsertRow(CMainFrm& frame, std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
+// Drawing is held while the row is built, so it appears in one piece. False (and the record
+// destroyed) when the list has no window to take the row.
+bool InsertRow(CMainFrm& frame, std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
   CXListCtrl& list = frame.m_ctlList;
+  if (!list.GetSafeHwnd()) return false;
   const bool server = record->m_bServer != 0;
   const std::string sizeText = FormatSizeText(static_cast<plat::DWORD>(size));
   list.SetRedraw(plat::FALSE);
   const int row = list.InsertItem(frame.GetRowCount(), "");
-  if (server) {
-    list.SetItemText(row, 1, record->m_strName.c_str(), kServerTextColor, kServerBackColor);
-    list.SetItemText(row, 2, sizeText.c_str(), kServerTextColor, kServerBackColor);
-  } else {
-    list.SetItemText(row, 1, record->m_strName.c_str());
-    list.SetItemText(row, 2, sizeText.c_str());
+  if (row >= 0) {
+    if (server) {
+      list.SetItemText(row, 1, record->m_strName.c_str(), kServerTextColor, kServerBackColor);
+      list.SetItemText(row, 2, sizeText.c_str(), kServerTextColor, kServerBackColor);
+    } else {
+      list.SetItemText(row, 1, record->m_strName.c_str());
+      list.SetItemText(row, 2, sizeText.c_str());
+    }
+    list.SetItemImage(row, 1, icon);
+    list.SetCheckbox(row, 0, 0);
+    frame.AdoptRecord(row, std::move(record));
+    list.Update(row);
   }
-  list.SetItemImage(row, 1, icon);
-  list.SetCheckbox(row, 0, 0);
-  frame.AdoptRecord(row, std::move(record));
-  list.Update(row);
   list.SetRedraw(plat::TRUE);
+  return row >= 0;
 }
 
 }  // namespace
 
 int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size) {
   if (m_bScrap) return 1;
-  if (!RoomForRow(*this)) return 0;
+  // Without its window the list can take no row (and its limit is not known yet).
+  if (!m_ctlList.GetSafeHwnd() || !RoomForRow(*this)) return 0;
   auto record = std::make_unique<CAttachFile>();
   record->m_nSize = size;
   record->m_strPath = path;
@@ -185,7 +191,7 @@ int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size) 
   record->m_strContentType = GetContentType(record->m_strExt);
   record->m_bServer = 0;
   record->m_nFileId = -1;
-  InsertRow(*this, std::move(record), icon, size);
+  if (!InsertRow(*this, std::move(record), icon, size)) return 0;
   UpdateTotals();
   FireAppended(size, m_pTotals.get());
   return 1;
@@ -193,9 +199,9 @@ int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size) 
 
 void CMainFrm::AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
   if (m_bScrap || !record) return;
-  if (!RoomForRow(*this)) return;
+  if (!m_ctlList.GetSafeHwnd() || !RoomForRow(*this)) return;
   const std::int32_t appended = record->m_nSize;
-  InsertRow(*this, std::move(record), icon, size);
+  if (!InsertRow(*this, std::move(record), icon, size)) return;
   UpdateTotals();
   FireAppended(appended, m_pTotals.get());
 }
