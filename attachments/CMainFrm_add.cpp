@@ -87,13 +87,13 @@ void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
       const plat::UINT length = shell::DragQueryFileA(hDropInfo, i, nullptr, 0);
       std::string path(length, '\0');
       shell::DragQueryFileA(hDropInfo, i, path.data(), length + 1);
+      // Files the browser keeps in its cache are not offered for upload.
+      if (PathContains(path, "Temporary Internet Files")) continue;
       if (length > kDropPathLimit) {
         ShowMessage(GetSafeHwnd(), path + "\r\n" +
                                        plat::text::Ansi("경로가 260자보다 길어 이 파일을 추가할 수 없습니다."));
         continue;
       }
-      // Files the browser keeps in its cache are not offered for upload.
-      if (PathContains(path, "Temporary Internet Files")) continue;
       if (!AddLocalFile(*this, path)) break;
     }
   }

@@ -103,6 +103,36 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExt, const char
   m_ofn.nFilterIndex = openFileDialog ? 1 : 0;
 }
 
+namespace {
+
+// The chosen paths in CP949, each checked; nothing when one is refused (the message has been shown
+// and the dialog's error set).
+std::optional<std::vector<std::string>> CheckedPaths(const std::vector<std::string>& utf8Paths,
+                                                     const OPENFILENAMEA& ofn, const std::string& caption) {
+  std::vector<std::string> paths;
+  for (const std::string& utf8 : utf8Paths) {
+    std::optional<std::string> cp949 = detail::PathToCp949(utf8);
+    if (!cp949) {
+      detail::ShowPathMessage(ofn.hwndOwner, utf8,
+                              "파일 이름에 이 시스템의 문자(코드 페이지 949)로 나타낼 수 없는 글자가 있어 "
+                              "이 파일을 열 수 없습니다.",
+                              caption);
+      t_lastError = FNERR_INVALIDFILENAME;
+      return std::nullopt;
+    }
+    // As when the user closes the dialog after its "not found" message: a cancel.
+    if ((ofn.Flags & OFN_FILEMUSTEXIST) && !IsExistingFile(utf8)) {
+      detail::ShowPathMessage(ofn.hwndOwner, utf8, "파일을 찾을 수 없습니다.\r\n파일 이름을 확인한 후 다시 시도하십시오.",
+                              caption);
+      return std::nullopt;
+    }
+    paths.push_back(std::move(*cp949));
+  }
+  return paths;
+}
+
+}  // namespace
+
 win::INT_PTR CFileDialog::DoModal() {
   t_lastError = 0;
   std::optional<std::vector<std::string>> answer = win::TakeOpenFileAnswer();
@@ -115,27 +145,10 @@ win::INT_PTR CFileDialog::DoModal() {
   };
   if (answer->empty()) return refuse("선택한 파일이 없습니다.");
   if (answer->size() > 1 && !(m_ofn.Flags & OFN_ALLOWMULTISELECT)) return refuse("파일을 하나만 선택할 수 있습니다.");
+  std::optional<std::vector<std::string>> paths = CheckedPaths(*answer, m_ofn, caption);
+  if (!paths) return win::IDCANCEL;
 
-  std::vector<std::string> paths;
-  for (const std::string& utf8 : *answer) {
-    std::optional<std::string> cp949 = detail::PathToCp949(utf8);
-    if (!cp949) {
-      detail::ShowPathMessage(m_ofn.hwndOwner, utf8,
-                              "파일 이름에 이 시스템의 문자(코드 페이지 949)로 나타낼 수 없는 글자가 있어 "
-                              "이 파일을 열 수 없습니다.",
-                              caption);
-      t_lastError = FNERR_INVALIDFILENAME;
-      return win::IDCANCEL;
-    }
-    if ((m_ofn.Flags & OFN_FILEMUSTEXIST) && !IsExistingFile(utf8)) {
-      detail::ShowPathMessage(m_ofn.hwndOwner, utf8, "파일을 찾을 수 없습니다.\r\n파일 이름을 확인한 후 다시 시도하십시오.",
-                              caption);
-      return win::IDCANCEL;
-    }
-    paths.push_back(std::move(*cp949));
-  }
-
-  std::optional<Selection> selection = Layout(paths);
+  std::optional<Selection> selection = Layout(*paths);
   if (!selection) return refuse("선택한 파일들이 한 폴더에 있지 않습니다.");
   if (m_ofn.lpstrFile == nullptr || selection->bytes.size() > m_ofn.nMaxFile) {
     t_lastError = FNERR_BUFFERTOOSMALL;
