@@ -22,7 +22,14 @@ void Event::Reset() {
   set_ = false;
 }
 
-bool Event::Test() { return Wait(0) == WAIT_OBJECT_0; }
+// A plain check under the lock: a timed wait with a deadline already passed would still park the
+// thread, and the upload worker tests its stop event once per kilobyte.
+bool Event::Test() {
+  std::lock_guard lock(mutex_);
+  if (!set_) return false;
+  if (!manual_) set_ = false;
+  return true;
+}
 
 DWORD Event::Wait(DWORD milliseconds) {
   std::unique_lock lock(mutex_);

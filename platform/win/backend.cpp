@@ -97,8 +97,9 @@ void QueueOpenFileAnswer(std::optional<std::vector<std::string>> paths) {
 std::optional<std::vector<std::string>> TakeOpenFileAnswer() {
   BackendState& s = State();
   std::lock_guard lock(s.mutex);
-  if (s.openFileAnswers.empty()) return std::nullopt;
-  auto answer = std::move(s.openFileAnswers.front());
+  std::optional<std::vector<std::string>> answer;
+  if (s.openFileAnswers.empty()) return answer;
+  answer.swap(s.openFileAnswers.front());
   s.openFileAnswers.pop_front();
   return answer;
 }
