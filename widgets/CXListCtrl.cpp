@@ -134,6 +134,22 @@ LRESULT CXListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, LPARAM lPara
       GetColors();
       return result;
     }
+    case pw::WM_LBUTTONDOWN:
+      OnLButtonDown(static_cast<plat::UINT>(wParam), plat::POINT{plat::GET_X_LPARAM(lParam), plat::GET_Y_LPARAM(lParam)});
+      return 0;
+    case pw::WM_PAINT: OnPaint(); return 0;
+    case pw::LVM_INSERTITEMA: {
+      // The first row hides the empty-list picture, which lies outside the rows the view repaints.
+      LRESULT result = Default();
+      if (result >= 0 && GetItemCount() == 1 && HasBkImage()) Invalidate();
+      return result;
+    }
+    case pw::WM_NOTIFY:
+      if (auto* hdr = reinterpret_cast<pw::NMHDR*>(lParam);
+          hdr && (hdr->code == pw::TTN_NEEDTEXTA || hdr->code == pw::TTN_NEEDTEXTW)) {
+        return OnToolTipText(hdr) ? 0 : Default();
+      }
+      return CListCtrl::WindowProc(msg, wParam, lParam);
     default: return CListCtrl::WindowProc(msg, wParam, lParam);
   }
 }

@@ -7,7 +7,13 @@
 #include "platform/gdi/image_list.h"
 #include "platform/gdi/objects.h"
 #include "platform/win/afxcmn.h"
+#include "widgets/CXHeaderCtrl.h"
 #include "widgets/XListCellData.h"
+
+// The registered message a mouse click on a cell's check box sends (synchronously) to the list's
+// parent, or its owner when it has no parent: wParam = row, lParam = column; the answer is ignored.
+// Its number comes from RegisterWindowMessageA("WM_XLISTCTRL_CHECKBOX_CLICKED").
+extern const plat::UINT WM_XLISTCTRL_CHECKBOX_CLICKED;
 
 // Rows and columns are zero-based. "In range" means 0 <= row < GetItemCount() and
 // 0 <= column < GetColumns() (and, for a cell, that the row has a record for the column: a row has
@@ -15,6 +21,15 @@
 // of range changes nothing and answers the value in brackets in its comment. Every setter that
 // changes a cell repaints that cell at once (UpdateSubItem). All operations run on the window's
 // thread.
+//
+// Drawing and input: the list draws every cell itself through its own custom-draw notification
+// (the parent does not see it): the cell image, else a progress bar, else a check box, else the small
+// image and the text, in the cell's colours (greyed for a disabled row; selection colours for
+// selected rows). A left click in any cell that has a check box toggles it and sends
+// WM_XLISTCTRL_CHECKBOX_CLICKED; clicks on disabled rows are swallowed. A click on a column header
+// whose check state is not 0 checks or unchecks every box of that column (then the parent sees the
+// column click). With no rows, the empty-list picture (SetBkImage) is painted 5 pixels right of the
+// centre. With tooltips on (EnableToolTips), each cell label is a tool with the cell's tooltip text.
 //
 // Each row's records travel with it: they hang on the list view's item parameter and are released
 // (the parameter cleared first) before the row leaves the view, so the deletion notice the parent
@@ -100,7 +115,7 @@ class CXListCtrl : public plat::win::CListCtrl {
   // The header object (the list's header window is taken over by it once, when the control is
   // attached to a list window or creates its own) and its flag. The drawing side makes it the
   // extended header class.
-  plat::win::CHeaderCtrl m_HeaderCtrl;
+  CXHeaderCtrl m_HeaderCtrl;
   bool m_bHeaderIsSubclassed = false;
   // Image lists the owner fills: the header's check-box pictures (0 blank, 1 empty box, 2 ticked)
   // and the pictures drawn in cells with a cell image.
@@ -119,6 +134,37 @@ class CXListCtrl : public plat::win::CListCtrl {
  protected:
   void PreSubclassWindow() override;
   plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
+  // The list view's own custom-draw and column-click notifications, offered back before the parent.
+  plat::BOOL OnChildNotify(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam, plat::LRESULT* pResult) override;
+  plat::win::INT_PTR OnToolHitTest(plat::POINT point, plat::win::TOOLINFOA* pTI) const override;
+
+  // Drawing (CXListCtrl_draw.cpp).
+  plat::LRESULT OnCustomDraw(plat::win::NMLVCUSTOMDRAW& cd);
+  // The selection colours: a selected cell (any column with full-row select, else column 0) takes
+  // the highlight colours when the list has the focus, window text on button face when it has not
+  // but always shows its selection; otherwise the colours stay.
+  void GetDrawColors(int nItem, int nSubItem, plat::COLORREF& crText, plat::COLORREF& crBkgnd);
+  // Draws the small image (cell image when `cellImage`) after filling the cell; the width it took
+  // (spacing + image width), or 0 when it drew none.
+  int DrawImage(int nItem, int nSubItem, plat::gdi::CDC* pDC, plat::COLORREF crText, plat::COLORREF crBkgnd,
+                plat::RECT rect, XListRowData* pRecords, bool cellImage);
+  void DrawText(int nItem, int nSubItem, plat::gdi::CDC* pDC, plat::COLORREF crText, plat::COLORREF crBkgnd,
+                plat::RECT rect, XListRowData* pRecords);
+  void DrawCheckbox(int nItem, int nSubItem, plat::gdi::CDC* pDC, plat::COLORREF crText, plat::COLORREF crBkgnd,
+                    plat::RECT rect, XListRowData* pRecords);
+  void DrawProgress(int nItem, int nSubItem, plat::gdi::CDC* pDC, plat::COLORREF crText, plat::COLORREF crBkgnd,
+                    plat::RECT rect, XListRowData* pRecords);
+
+  // Input and the empty-list picture (CXListCtrl_input.cpp).
+  void OnLButtonDown(plat::UINT nFlags, plat::POINT point);
+  // The reflected column click: the header's check-all box. FALSE: the parent sees it too.
+  plat::BOOL OnColumnClick(const plat::win::NMLISTVIEW& nm);
+  void OnPaint();
+  void PaintBkImage();
+  // The tooltip text request, narrow or wide; TRUE when answered as handled.
+  plat::BOOL OnToolTipText(plat::win::NMHDR* pNMHDR);
+  // The header item's format for a column (0 when there is none).
+  int HeaderFormat(int nSubItem);
 
   void GetColors();
   void SubclassHeaderControl();

@@ -21,13 +21,11 @@ using plat::RECT;
 
 namespace {
 
-// The list's parent: records what GetItemData answers while each deletion notice is handled, and
-// counts the cells the list asks it to custom-draw.
+// The list's parent: records what GetItemData answers while each deletion notice is handled.
 class ListParent : public pw::CWnd {
  public:
   CXListCtrl* list = nullptr;
   std::vector<std::pair<int, pw::DWORD_PTR>> dataAtDelete;
-  int subItemDraws = 0;
 
   plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override {
     if (msg == pw::WM_NOTIFY) {
@@ -37,15 +35,24 @@ class ListParent : public pw::CWnd {
         dataAtDelete.emplace_back(nm->iItem, list->GetItemData(nm->iItem));
         return 0;
       }
-      if (hdr->code == pw::NM_CUSTOMDRAW) {
-        auto* cd = reinterpret_cast<pw::NMLVCUSTOMDRAW*>(lParam);
-        if (cd->nmcd.dwDrawStage == pw::CDDS_PREPAINT) return pw::CDRF_NOTIFYITEMDRAW;
-        if (cd->nmcd.dwDrawStage == pw::CDDS_ITEMPREPAINT) return pw::CDRF_NOTIFYSUBITEMDRAW;
-        ++subItemDraws;
-        return pw::CDRF_DODEFAULT;
-      }
     }
     return CWnd::WindowProc(msg, wParam, lParam);
+  }
+};
+
+// The list answers its own custom-draw notification; this one also counts the cells it was asked
+// to draw.
+class CountingList : public CXListCtrl {
+ public:
+  int subItemDraws = 0;
+
+ protected:
+  plat::BOOL OnChildNotify(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam, plat::LRESULT* pResult) override {
+    auto* hdr = reinterpret_cast<pw::NMHDR*>(lParam);
+    if (msg == pw::WM_NOTIFY && hdr && hdr->code == pw::NM_CUSTOMDRAW &&
+        reinterpret_cast<pw::NMLVCUSTOMDRAW*>(lParam)->nmcd.dwDrawStage == (pw::CDDS_ITEMPREPAINT | pw::CDDS_SUBITEM))
+      ++subItemDraws;
+    return CXListCtrl::OnChildNotify(msg, wParam, lParam, pResult);
   }
 };
 
@@ -72,7 +79,7 @@ class CXListCtrlTest : public ::testing::Test {
   }
 
   ListParent parent;
-  CXListCtrl list;
+  CountingList list;
 };
 
 TEST_F(CXListCtrlTest, RecordsTravelWithTheirRowsWhenAnEarlierRowIsDeleted) {
@@ -292,14 +299,14 @@ TEST_F(CXListCtrlTest, ProgressEnabledAndToolTipAttributes) {
 TEST_F(CXListCtrlTest, ASetterRepaintsItsCellAtOnce) {
   AddRows(2);
   list.UpdateWindow();
-  parent.subItemDraws = 0;
+  list.subItemDraws = 0;
   list.SetCheckbox(1, 0, 1);
-  EXPECT_GE(parent.subItemDraws, 1);
+  EXPECT_GE(list.subItemDraws, 1);
   RECT pending{};
   EXPECT_FALSE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
-  parent.subItemDraws = 0;
+  list.subItemDraws = 0;
   list.SetItemToolTipText(1, 0, "no repaint");
-  EXPECT_EQ(parent.subItemDraws, 0);
+  EXPECT_EQ(list.subItemDraws, 0);
 }
 
 TEST_F(CXListCtrlTest, TheHeaderIsTakenOverOnce) {
