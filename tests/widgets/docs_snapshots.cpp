@@ -1,0 +1,184 @@
+// drev-docs-snapshots: draws the widgets and the control's dialogs headlessly and writes them as
+// PNG pictures for the documentation. Usage: drev-docs-snapshots <folder>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "attachments/CMainFrm.h"
+#include "control/DrevFactory.h"
+#include "host/ControlHost.h"
+#include "platform/shell/file_dialog.h"
+#include "platform/shell/system_icons.h"
+#include "platform/text/text.h"
+#include "platform/win/afxcmn.h"
+#include "platform/win/message.h"
+#include "platform/win/paint.h"
+#include "platform/win/window.h"
+#include "resources/ModuleResources.h"
+#include "resources/resource.h"
+#include "widgets/CGradientProgressCtrl.h"
+#include "widgets/CXHeaderCtrl.h"
+#include "widgets/CXListCtrl.h"
+
+namespace pw = plat::win;
+using plat::RECT;
+
+namespace {
+
+std::string g_folder;
+int g_failures = 0;
+
+void Save(pw::HWND hwnd, const char* name) {
+  const std::string path = g_folder + "/" + name;
+  if (pw::SnapshotWindow(hwnd, path)) {
+    std::printf("wrote %s\n", path.c_str());
+  } else {
+    std::fprintf(stderr, "could not write %s\n", path.c_str());
+    ++g_failures;
+  }
+}
+
+// A plain face-coloured top-level window to hold one widget.
+struct Stage : pw::CWnd {
+  Stage(int width, int height) { CreateEx(0, "#32770", "", pw::WS_POPUP | pw::WS_VISIBLE, RECT{0, 0, width, height}, nullptr, 0); }
+  ~Stage() override { DestroyWindow(); }
+};
+
+void HeaderPicture() {
+  Stage stage(300, 20);
+  CXHeaderCtrl header;
+  header.SubclassWindow(pw::CreateWindowEx(0, pw::WC_HEADER, "", pw::WS_CHILD | pw::WS_VISIBLE, 0, 0, 300, 20, stage, 1, nullptr));
+  plat::gdi::CImageList checks;
+  checks.Create(IDB_HEADER_CHECKS, 16, 3, plat::RGB(0xFF, 0x00, 0xFF));
+  header.SetImageList(&checks);
+  const std::string titles[] = {"", plat::text::Ansi("파일명"), plat::text::Ansi("크기")};
+  const int widths[] = {40, 170, 70};
+  for (int i = 0; i < 3; ++i) {
+    pw::HDITEM item;
+    item.mask = pw::HDI_WIDTH | pw::HDI_TEXT | pw::HDI_FORMAT | pw::HDI_IMAGE;
+    item.cxy = widths[i];
+    item.pszText = const_cast<char*>(titles[i].c_str());
+    item.fmt = pw::HDF_STRING | pw::HDF_IMAGE | (i == 2 ? pw::HDF_CENTER : pw::HDF_LEFT);
+    item.iImage = i == 0 ? 2 : 0;
+    header.InsertItem(i, &item);
+  }
+  Save(stage, "header.png");
+}
+
+void GradientPictures() {
+  for (int pos : {0, 50, 100}) {
+    Stage stage(320, 24);
+    CGradientProgressCtrl bar;
+    bar.SubclassWindow(pw::CreateWindowEx(0, pw::PROGRESS_CLASS, "", pw::WS_CHILD | pw::WS_VISIBLE | pw::WS_BORDER, 4, 4,
+                                          312, 16, stage, 204, nullptr));
+    bar.SetStartColor(0xFF0000);
+    bar.SetEndColor(0x0000FF);
+    bar.ShowPercent(1);
+    bar.SetTextColor(0xFFFFFF);
+    bar.SetPos(pos);
+    Save(stage, ("gradient-" + std::to_string(pos) + ".png").c_str());
+  }
+}
+
+// One row of each look: ticked and unticked boxes with icons, a grey row the server holds, a
+// disabled row, a selected one, progress cells, a status picture and bold text.
+void FillSceneList(CXListCtrl& list) {
+  namespace shell = plat::shell;
+  list.SetImageList(shell::GetSystemSmallIconList(), pw::LVSIL_SMALL);
+  list.m_cImageListCell.Create(IDB_CELL_PICTURES, 95, 3, plat::RGB(0xFF, 0x00, 0xFF));
+  list.SetExtendedStyle(pw::LVS_EX_FULLROWSELECT);
+  list.InsertColumn(0, "", pw::LVCFMT_LEFT, 40);
+  list.InsertColumn(1, plat::text::Ansi("파일명").c_str(), pw::LVCFMT_LEFT, 150);
+  list.InsertColumn(2, plat::text::Ansi("크기").c_str(), pw::LVCFMT_CENTER, 70);
+  list.InsertColumn(3, "", pw::LVCFMT_LEFT, 120);
+  list.m_cImageListHeader.Create(IDB_HEADER_CHECKS, 16, 3, plat::RGB(0xFF, 0x00, 0xFF));
+  list.m_HeaderCtrl.SetImageList(&list.m_cImageListHeader);
+  list.SetHeaderCheckedState(0, 1);
+  struct Row {
+    const char* name;
+    const char* size;
+    int icon;
+  };
+  const Row rows[] = {{"report.doc", "47KB", shell::kIconWordDocument}, {"photo.jpg", "1MB", shell::kIconImage},
+                      {"archive.zip", "12MB", shell::kIconArchive},     {"notes.txt", "713Byte", shell::kIconText},
+                      {"slides.ppt", "3MB", shell::kIconPresentation},  {"setup.exe", "512KB", shell::kIconProgram}};
+  for (int i = 0; i < 6; ++i) {
+    list.InsertItem(i, "");
+    list.SetCheckbox(i, 0, i % 2);
+    list.SetItemText(i, 1, rows[i].name);
+    list.SetItemImage(i, 1, rows[i].icon);
+    list.SetItemText(i, 2, rows[i].size);
+  }
+  list.SetItemText(1, 1, nullptr, 0x787878, 0xFFFFFF);  // a file the server holds
+  list.SetItemText(1, 2, nullptr, 0x787878, 0xFFFFFF);
+  list.SetProgress(0, 3);
+  list.UpdateProgress(0, 3, 50);
+  list.SetProgress(2, 3);
+  list.UpdateProgress(2, 3, 100);
+  list.SetCellImage(3, 3, 0);
+  list.SetBold(4, 1, 1);
+  list.SetEnabled(5, 0);
+  list.SetItemState(4, pw::LVIS_SELECTED, pw::LVIS_SELECTED);
+}
+
+void ListPicture() {
+  Stage stage(400, 170);
+  CXListCtrl list;
+  // The system icons are only borrowed: a list that does not share its image lists would empty
+  // them when it goes.
+  list.Create(pw::WS_CHILD | pw::WS_VISIBLE | pw::WS_BORDER | pw::LVS_REPORT | pw::LVS_SHOWSELALWAYS |
+                  pw::LVS_SHAREIMAGELISTS,
+              RECT{0, 0, 400, 170}, &stage, 201);
+  FillSceneList(list);
+  Save(stage, "list-rows.png");
+}
+
+// The attachment dialog inside a placed control, empty and then with rows of both kinds.
+void AttachmentPictures() {
+  const auto folder = std::filesystem::temp_directory_path() / "drev-docs-snapshots";
+  std::filesystem::create_directories(folder);
+  setenv("DREV_REGISTRY", (folder / "registry.json").c_str(), 1);
+  auto factory = drev::GetDrevClassFactory();
+  drev::host::ControlHost host(factory.Get());
+  host.LoadProperties({});
+  host.CreateWindows(420, 160);
+  Save(host.ControlWindow(), "attachment-empty.png");
+
+  std::vector<std::string> picked;
+  for (auto [name, size] : {std::pair{"report.doc", 48213}, std::pair{"photo.jpg", 1832113}, std::pair{"notes.txt", 713}}) {
+    std::filesystem::path path = folder / name;
+    std::ofstream(path) << std::string(static_cast<std::size_t>(size), 'x');
+    picked.push_back(path.string());
+  }
+  plat::shell::QueueOpenFileSelection(picked);
+  host.Call("AttachFiles");
+  host.Call("AddPreUploadFile", {"계약서.hwp", std::int32_t{101}, std::int32_t{20480}, std::int32_t{0}});
+  host.Call("AddPreUploadFile", {"price-list.xls", std::int32_t{102}, std::int32_t{3145728}, std::int32_t{0}});
+  pw::HWND dialog = pw::GetWindow(host.ControlWindow(), pw::GW_CHILD);
+  if (auto* frame = dynamic_cast<CMainFrm*>(pw::CWnd::FromHandlePermanent(dialog))) {
+    frame->m_ctlList.SetCheckbox(1, 0, 1);
+    frame->m_ctlList.SetCheckbox(3, 0, 1);
+  }
+  Save(host.ControlWindow(), "attachment-rows.png");
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
+    return 2;
+  }
+  g_folder = argv[1];
+  std::filesystem::create_directories(g_folder);
+  static const int tag = 0;
+  RegisterModuleResources(&tag);
+  HeaderPicture();
+  GradientPictures();
+  ListPicture();
+  AttachmentPictures();
+  return g_failures == 0 ? 0 : 1;
+}
