@@ -172,7 +172,8 @@ TEST(SavedStream, DamagedOrForeignStreamsAreRefused) {
   // The first text's length claims 4 GiB: refused without trying to read (or allocate) it.
   std::vector<BYTE> hugeText = good->Bytes();
   std::size_t lengthAt = 1 + 4 + 1 + 2 + std::string("ActionTime").size();
-  for (int i = 0; i < 4; ++i) hugeText[lengthAt + i] = 0xFF;
+  ASSERT_GT(hugeText.size(), lengthAt + 4);
+  for (int i = 0; i < 4; ++i) hugeText.at(lengthAt + i) = 0xFF;
   EXPECT_EQ(load(hugeText), STG_E_INVALIDHEADER);
 
   // A plausible length that runs past the end.
