@@ -1,0 +1,69 @@
+// Starting an upload: the size checks, the decision whether anything is to be sent, the hand-off of
+// the three lists to the progress dialog and the two ways the upload ends.
+#include "attachments/CMainFrm.h"
+#include "control/CurrentControl.h"
+#include "platform/text/text.h"
+#include "platform/win/backend.h"
+#include "resources/AppName.h"
+#include "session/CProgressDlg.h"
+
+namespace pw = plat::win;
+
+namespace {
+
+// The most bytes the images of one upload may hold together.
+constexpr std::int32_t kMaxImageUploadSize = 0x200000;  // 2,097,152
+
+void ShowMessage(pw::HWND owner, const std::string& text) {
+  pw::MessageBoxA(owner, text.c_str(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
+}
+
+void SendToControl(plat::UINT message) {
+  if (IUploadControl* control = GetCurrentControl()) control->SendToControl(message, 0, 0);
+}
+
+}  // namespace
+
+std::int32_t CMainFrm::UploadFiles() {
+  if (m_bScrap) return 1;
+  // The checks use the totals as last counted; before the first count there is nothing to refuse.
+  const ATTACH_TOTALS totals = m_pTotals ? *m_pTotals : ATTACH_TOTALS{};
+  if (totals.nFileSize > m_nMaxUploadSize) {
+    ShowMessage(GetSafeHwnd(), plat::text::Ansi("첨부된 파일이 용량을 초과 하였습니다"));
+    return 1;
+  }
+  if (totals.nImageSize > kMaxImageUploadSize) {
+    ShowMessage(GetSafeHwnd(), plat::text::Ansi("추가된 이미지 파일이 용량을 초과 하였습니다"));
+    m_listImage.clear();
+    UpdateTotals();
+    return 1;
+  }
+
+  m_listUpload.clear();
+  const int rows = GetRowCount();
+  const bool somethingToSend = rows > 0 || (m_pSettings != nullptr && !m_pSettings->Parameters.empty()) ||
+                               GetImageUploadSize() > 0;
+  if (!somethingToSend) {
+    // No request is made: the page hears of a start and an end, and pending deletions are dropped.
+    SendToControl(UM_UPLOAD_START);
+    SendToControl(UM_UPLOAD_FINISH);
+    return 1;
+  }
+  for (int row = 0; row < rows; ++row) {
+    if (CAttachFile* record = GetRecord(row)) m_listUpload.push_back(record);
+  }
+
+  std::int32_t result = 1;
+  {
+    CProgressDlg dialog;
+    dialog.SetUploadList(&m_listUpload);
+    dialog.SetImageList(&m_listImage);
+    dialog.SetDeleteList(&m_listDelete);
+    SendToControl(UM_UPLOAD_START);
+    // Finished: the dialog has already had the control empty the lists and hand the page the
+    // reply. Cancelled: the lists stay as they were.
+    if (dialog.DoModal() == pw::IDCANCEL) result = 0;
+  }
+  m_listUpload.clear();
+  return result;
+}

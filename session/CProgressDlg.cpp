@@ -1,0 +1,223 @@
+// CProgressDlg: set-up of the dialog and its worker, the progress routine, the poll and keep-alive
+// timers, the cancel button and keys, and the teardown.
+#include "session/CProgressDlg.h"
+
+#include <mutex>
+#include <vector>
+
+#include "attachments/messages.h"
+#include "control/CurrentControl.h"
+#include "control/UploadSettings.h"
+#include "http/UploadWorker.h"
+#include "platform/kernel/error.h"
+#include "platform/win/backend.h"
+#include "platform/win/message.h"
+#include "resources/AppName.h"
+#include "resources/resource.h"
+#include "session/size_text.h"
+#include "session/system_error_text.h"
+
+namespace pw = plat::win;
+namespace inet = plat::inet;
+using plat::DWORD;
+
+namespace {
+
+constexpr plat::COLORREF kBarStartColor = 0xFF0000;  // blue
+constexpr plat::COLORREF kBarEndColor = 0x0000FF;    // red
+constexpr plat::COLORREF kBarTextColor = 0xFFFFFF;   // white
+
+// The system's text for `error` in the program's standard message box.
+void ShowSystemError(DWORD error) {
+  DWORD length = 0;
+  if (!GetSystemErrorText(error, nullptr, &length)) return;
+  std::vector<char> text(length + 1);
+  DWORD capacity = length + 1;
+  if (!GetSystemErrorText(error, text.data(), &capacity)) return;
+  pw::MessageBoxA(nullptr, text.data(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
+}
+
+}  // namespace
+
+CProgressDlg::CProgressDlg() : CDialog(IDD) {
+  m_hSession = inet::InternetOpenA(AfxGetAppName().c_str(), inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+}
+
+CProgressDlg::~CProgressDlg() {
+  // The window normally went at the end of DoModal; should it still be here, it goes now, and with
+  // it the worker thread.
+  if (GetSafeHwnd()) DestroyWindow();
+  EndWorker();
+  // The session stays open until no keep-alive request can still be using it.
+  m_keepAlive.JoinAll();
+  if (m_hSession != nullptr) inet::InternetCloseHandle(m_hSession);
+}
+
+void CProgressDlg::DoDataExchange(pw::CDataExchange* pDX) {
+  CDialog::DoDataExchange(pDX);
+  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT1, m_strText1);
+  pw::DDX_Control(pDX, IDC_PROGRESS_BAR, m_ctlProgress);
+  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT2, m_strText2);
+  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT4, m_strText4);
+  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT3, m_strText3);
+}
+
+plat::BOOL CProgressDlg::OnInitDialog() {
+  CDialog::OnInitDialog();  // the texts go to their statics and the bar is bound here
+
+  m_ctlProgress.SetStartColor(kBarStartColor);
+  m_ctlProgress.SetEndColor(kBarEndColor);
+  m_ctlProgress.ShowPercent(1);
+  m_ctlProgress.SetTextColor(kBarTextColor);
+
+  IUploadControl* control = GetCurrentControl();
+  const UploadSettings* settings = control != nullptr ? control->GetUploadSettings() : nullptr;
+  m_pWorker = std::make_unique<UploadWorker>();
+  m_pWorker->m_pSettings = settings;
+  m_pWorker->m_pListUpload = m_pListUpload;
+  m_pWorker->m_pListImage = m_pListImage;
+  m_pWorker->m_pListDelete = m_pListDelete;
+  m_pWorker->m_pProgressContext = this;
+  m_pWorker->m_pfnProgress = &CProgressDlg::OnProgress;
+  m_pWorker->m_pSession = m_hSession;
+  if (settings != nullptr && !settings->Normal_ServerName.empty()) {
+    m_strKeepAliveUrl = KeepAliveRequests::AddressFor(settings->Normal_ServerName);
+  }
+  // Only a reply of this upload may reach the page: a transfer that fails leaves the reply empty
+  // rather than the one of an earlier upload, which the page could not tell from success.
+  if (control != nullptr) control->SetServerResponse(std::string());
+
+  SetTimer(TIMER_POLL, kPollMs);
+  SetTimer(TIMER_KEEPALIVE, kKeepAliveMs);
+  if (!StartWorker()) {
+    // Without its thread nothing is sent; the dialog ends as after a failed transfer.
+    ShowSystemError(plat::kernel::GetLastError());
+    m_pWorker->m_evDone.Set();
+  }
+  return plat::TRUE;
+}
+
+bool CProgressDlg::StartWorker() {
+  UploadWorker* worker = m_pWorker.get();
+  return m_threadWorker.Start([worker] { UploadThreadProc(worker); }, plat::kernel::Thread::Priority::BelowNormal);
+}
+
+// ----- the worker thread's side -----
+
+int CProgressDlg::PercentOf(DWORD sent, DWORD total) {
+  // Every file of the request may have been recorded with size 0: the upload is then as good as
+  // complete with its first block.
+  if (total == 0) return 100;
+  const float percent = static_cast<float>(sent) / static_cast<float>(total) * 100.0f;
+  // A total that wrapped past 4 GiB can leave the sent count above it; the bar never passes 100.
+  if (!(percent < 100.0f)) return 100;
+  return percent > 0.0f ? static_cast<int>(percent) : 0;
+}
+
+void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
+  auto* dialog = static_cast<CProgressDlg*>(context);
+  // Outside the lock: the bar's window may be asked to repaint, which waits for the user-interface
+  // thread, and that thread takes the lock in its poll timer.
+  dialog->m_ctlProgress.SetPos(PercentOf(sent, total));
+  std::string text = FormatProgressText(sent, total);
+  std::lock_guard lock(dialog->m_csText);
+  dialog->m_strText4.swap(text);
+}
+
+// ----- the user-interface thread's side -----
+
+void CProgressDlg::OnTimer(pw::UINT_PTR id) {
+  if (id == TIMER_POLL) {
+    OnPollTimer();
+  } else if (id == TIMER_KEEPALIVE) {
+    OnKeepAliveTimer();
+  }
+}
+
+void CProgressDlg::OnPollTimer() {
+  {
+    std::lock_guard lock(m_csText);
+    UpdateData(plat::FALSE);
+  }
+  if (!m_pWorker || m_bWorkerEnded) return;
+  IUploadControl* control = GetCurrentControl();
+  if (m_pWorker->m_evCancelled.Test()) {
+    m_bWorkerEnded = true;
+    StopTimers();
+    if (control != nullptr) control->SendToControl(UM_UPLOAD_CANCEL, 0, 0);
+    m_keepAlive.WaitForLast(kKeepAliveWaitMs);
+    SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDCANCEL, pw::BN_CLICKED), 0);
+  } else if (m_pWorker->m_evDone.Test()) {
+    m_bWorkerEnded = true;
+    StopTimers();
+    m_keepAlive.WaitForLast(kKeepAliveWaitMs);
+    SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDOK, pw::BN_CLICKED), 0);
+    // The modal loop returns only after this handler, so the page hears of the end (the emptied
+    // list, then the reply) before UploadFiles returns.
+    if (control != nullptr) control->SendToControl(UM_UPLOAD_FINISH, 0, 0);
+  }
+}
+
+void CProgressDlg::OnKeepAliveTimer() {
+  if (m_strKeepAliveUrl.empty() || m_hSession == nullptr) return;
+  m_keepAlive.Start(m_hSession, m_strKeepAliveUrl);
+}
+
+void CProgressDlg::StopTimers() {
+  KillTimer(TIMER_POLL);
+  KillTimer(TIMER_KEEPALIVE);
+}
+
+void CProgressDlg::OnCancelButton() {
+  if (m_pWorker) m_pWorker->m_evStop.Set();
+}
+
+void CProgressDlg::OnOK() {
+  // Enter must not end the dialog under a running upload.
+  if (!m_bWorkerEnded) return;
+  CDialog::OnOK();
+}
+
+void CProgressDlg::OnCancel() {
+  if (!m_bWorkerEnded) {
+    OnCancelButton();
+    return;
+  }
+  CDialog::OnCancel();
+}
+
+plat::LRESULT CProgressDlg::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) {
+  switch (msg) {
+    case pw::WM_TIMER:
+      OnTimer(static_cast<pw::UINT_PTR>(wParam));
+      return 0;
+    case pw::WM_COMMAND:
+      if (plat::LOWORD(wParam) == IDC_PROGRESS_CANCEL && plat::HIWORD(wParam) == pw::BN_CLICKED) {
+        OnCancelButton();
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return CDialog::WindowProc(msg, wParam, lParam);
+}
+
+// ----- teardown -----
+
+void CProgressDlg::EndWorker() {
+  if (m_threadWorker.IsAttached()) {
+    // A window destroyed under a running upload (the host going away) stops it at its next block;
+    // the HTTP layer's time limits bound every wait in between.
+    if (m_pWorker && !m_bWorkerEnded) m_pWorker->m_evStop.Set();
+    m_threadWorker.Join();
+  }
+  m_pWorker.reset();
+}
+
+void CProgressDlg::PostNcDestroy() {
+  // The bar and the statics are gone by now, so the worker's last progress report cannot wait for
+  // this thread while it joins.
+  EndWorker();
+  CDialog::PostNcDestroy();
+}

@@ -1,0 +1,102 @@
+// CProgressDlg: the modal upload progress dialog (template 102) that runs one upload on a worker
+// thread, shows its progress, lets the user cancel it and tells the control how it ended.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "attachments/CAttachFile.h"
+#include "platform/base/types.h"
+#include "platform/inet/inet.h"
+#include "platform/kernel/critical_section.h"
+#include "platform/kernel/thread.h"
+#include "platform/win/cdialog.h"
+#include "session/KeepAliveRequests.h"
+#include "widgets/CGradientProgressCtrl.h"
+
+class UploadWorker;
+
+// Life of one upload, all on the user-interface thread unless said otherwise:
+// - construction opens the HTTP session (agent: the application name); the caller sets the three
+//   lists with SetUploadList, SetImageList and SetDeleteList and calls DoModal;
+// - initialisation makes the UploadWorker with the current control's settings, the lists, this
+//   dialog's progress routine and the session, empties the control's ServerResponse (so that a
+//   transfer that fails can never hand the page the reply of an earlier upload), starts the poll
+//   timer (200 ms) and the keep-alive timer (50 minutes), and starts the worker thread at
+//   below-normal priority;
+// - the poll timer shows the progress text and ends the dialog when the worker has finished: with
+//   IDCANCEL (2) after UM_UPLOAD_CANCEL when the user's stop was seen, else with IDOK (1), followed
+//   by UM_UPLOAD_FINISH before DoModal returns;
+// - the cancel button (and Escape, and closing the window) asks the worker to stop; Enter does
+//   nothing while the worker runs;
+// - destroying the window waits for the worker thread (asking it to stop first should it still
+//   run) and destroys the worker; destroying the object waits for the keep-alive requests and then
+//   closes the session.
+// The lists, the settings and the control must outlive DoModal; nothing of the upload outlives it.
+class CProgressDlg : public plat::win::CDialog {
+ public:
+  enum { IDD = 102 };
+  static constexpr plat::win::UINT_PTR TIMER_KEEPALIVE = 1525;
+  static constexpr plat::win::UINT_PTR TIMER_POLL = 1526;
+  static constexpr plat::UINT kPollMs = 200;
+  static constexpr plat::UINT kKeepAliveMs = 3'000'000;  // 50 minutes
+  // The longest the user-interface thread waits for a keep-alive request when the upload ends.
+  static constexpr plat::DWORD kKeepAliveWaitMs = 300;
+
+  // Opens the session; no parent window, no lists yet.
+  CProgressDlg();
+  // Destroys the window if it still exists, joins the keep-alive threads, closes the session.
+  ~CProgressDlg() override;
+  CProgressDlg(const CProgressDlg&) = delete;
+  CProgressDlg& operator=(const CProgressDlg&) = delete;
+
+  // The lists the worker sends (not owned; they must stay unchanged until DoModal returns).
+  void SetUploadList(const CAttachRefList* rows) { m_pListUpload = rows; }
+  void SetImageList(const CAttachList* images) { m_pListImage = images; }
+  void SetDeleteList(const CAttachList* deletions) { m_pListDelete = deletions; }
+
+  // The progress routine the worker calls after every block of file content, on the worker thread:
+  // the bar to the percentage of `sent` in `total` (100 when `total` is 0), then, under the lock,
+  // text 4 to the progress text. Never waits for the user-interface thread while holding the lock;
+  // the bar's window hears of the position only when it changes.
+  static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
+
+  // The bar position for `sent` of `total`: the single-precision quotient times 100, truncated,
+  // within 0..100; 100 when `total` is 0.
+  static int PercentOf(plat::DWORD sent, plat::DWORD total);
+
+ protected:
+  void DoDataExchange(plat::win::CDataExchange* pDX) override;
+  plat::BOOL OnInitDialog() override;
+  // Enter: ignored while the worker runs. Otherwise the normal end (texts copied out, IDOK).
+  void OnOK() override;
+  // Escape or closing the window: the cancel button while the worker runs, else the cancelled end.
+  void OnCancel() override;
+  plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
+  void PostNcDestroy() override;
+
+ private:
+  bool StartWorker();
+  void OnTimer(plat::win::UINT_PTR id);
+  void OnPollTimer();
+  void OnKeepAliveTimer();
+  void OnCancelButton();
+  void StopTimers();
+  void EndWorker();
+
+  plat::kernel::CriticalSection m_csText;   // guards the four texts
+  const CAttachRefList* m_pListUpload = nullptr;
+  const CAttachList* m_pListImage = nullptr;
+  const CAttachList* m_pListDelete = nullptr;
+  plat::kernel::Thread m_threadWorker;      // its Id() is the worker thread's id
+  KeepAliveRequests m_keepAlive;            // the keep-alive threads; the last one is the remembered one
+  std::unique_ptr<UploadWorker> m_pWorker;  // from initialisation until the window is destroyed
+  std::string m_strText1;                   // static 207
+  std::string m_strText2;                   // static 205
+  std::string m_strText3;                   // static 208
+  std::string m_strText4;                   // static 206: the progress text
+  CGradientProgressCtrl m_ctlProgress;      // control 204
+  plat::inet::HINTERNET m_hSession = nullptr;
+  std::string m_strKeepAliveUrl;            // empty when there is no server to keep alive
+  bool m_bWorkerEnded = false;              // an end event was seen (user-interface thread only)
+};

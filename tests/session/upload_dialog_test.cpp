@@ -1,0 +1,158 @@
+// The progress dialog while an upload runs: its texts and bar, the cancel button and the keys, the
+// user-interface thread that keeps running beside a slow transfer, and the keep-alive request.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <set>
+#include <thread>
+
+#include "platform/win/message.h"
+#include "resources/resource.h"
+#include "session/CProgressDlg.h"
+#include "tests/session/upload_fixture.h"
+
+namespace drev::testing {
+namespace {
+
+using drevtest::ReceiverProcess;
+using Names = std::vector<std::string>;
+namespace pw = plat::win;
+
+// A receiver that reads about 4 KiB a millisecond: files well beyond what the sockets buffer
+// (some megabytes) take seconds.
+drevtest::ReceiverSetup SlowReceiver() { return Receiver({"--read-delay", "1"}); }
+
+constexpr std::size_t kMiB = 1 << 20;
+
+TEST_F(UploadTest, TheDialogShowsProgressWhileASlowReceiverHoldsTheUpload) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("slow.bin", 12 * kMiB)});
+  std::set<std::string> texts;
+  std::vector<int> positions;
+  std::string unusedTexts;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (std::string text = DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4); !text.empty()) texts.insert(text);
+    positions.push_back(DialogWatcher::BarPos(dialog));
+    for (int id : {IDC_PROGRESS_TEXT1, IDC_PROGRESS_TEXT2, IDC_PROGRESS_TEXT3}) unusedTexts += DialogWatcher::Text(dialog, id);
+  });
+
+  EXPECT_TRUE(UploadFiles());
+
+  // The user-interface thread kept running its loop and showing new progress throughout.
+  EXPECT_GE(watcher.Ticks(), 10);
+  EXPECT_GE(texts.size(), 3u);
+  for (const std::string& text : texts) EXPECT_TRUE(text.ends_with(" / 12.00 MB")) << text;
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  EXPECT_TRUE(std::any_of(positions.begin(), positions.end(), [](int pos) { return pos > 0 && pos < 100; }));
+  EXPECT_TRUE(unusedTexts.empty()) << unusedTexts;
+  EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
+}
+
+TEST_F(UploadTest, WithoutFilePartsTheDialogRunsButShowsNoProgress) {
+  ReceiverProcess receiver(Receiver({"--reply-delay", "700"}));
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("AddParameter", {"mode", "only-fields"}).ok());
+  std::string shown;
+  int highest = 0;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    shown += DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4);
+    highest = std::max(highest, DialogWatcher::BarPos(dialog));
+  });
+
+  EXPECT_TRUE(UploadFiles());
+
+  EXPECT_GE(watcher.Ticks(), 5);
+  EXPECT_EQ(shown, "");
+  EXPECT_EQ(highest, 0);
+  EXPECT_EQ(EventNames(), (Names{"StartUpload", "ChangeFileList", "OnContentReceived"}));
+  nlohmann::json reply = LastReply();
+  EXPECT_TRUE(reply["files"].empty());
+  ASSERT_EQ(reply["fields"].size(), 3u);
+  EXPECT_EQ(reply["fields"][2]["value"], "only-fields");
+}
+
+TEST_F(UploadTest, TheCancelButtonStopsTheTransferMidFileAndKeepsTheLists) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("long.bin", 16 * kMiB)});
+  ASSERT_TRUE(Host().Call("AddDeleteFile", {std::int32_t{3}, std::int32_t{30}, false}).ok());
+  Host().Events().Clear();
+  int clickedAt = -1;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (clickedAt >= 0 || DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty()) return;
+    clickedAt = DialogWatcher::BarPos(dialog);
+    DialogWatcher::ClickCancel(dialog);
+  });
+
+  EXPECT_FALSE(UploadFiles());
+
+  EXPECT_GE(clickedAt, 0);
+  EXPECT_LT(clickedAt, 100);
+  EXPECT_EQ(EventLog(), (Names{"StartUpload()", "CancelUpload()"}));
+  EXPECT_EQ(Count("ATTACH_FILE"), 1);
+  EXPECT_EQ(Count("DELETE_FILE"), 1);
+  EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(UploadTest, EnterIsIgnoredWhileTheWorkerRunsAndEscapeActsAsTheCancelButton) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("long.bin", 16 * kMiB)});
+  int enterAt = -1;
+  bool escaped = false;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty() || escaped) return;
+    if (enterAt < 0) {
+      enterAt = watcher.Ticks();
+      DialogWatcher::PressKey(dialog, pw::VK_RETURN);
+    } else if (watcher.Ticks() >= enterAt + 3) {
+      // Still here three ticks after Enter.
+      escaped = true;
+      DialogWatcher::PressKey(dialog, pw::VK_ESCAPE);
+    }
+  });
+
+  EXPECT_FALSE(UploadFiles());
+
+  EXPECT_TRUE(escaped);
+  EXPECT_EQ(EventLog(), (Names{"StartUpload()", "CancelUpload()"}));
+  EXPECT_EQ(Count("ATTACH_FILE"), 1);
+}
+
+TEST_F(UploadTest, AfterFiftyMinutesTheDialogRequestsTheKeepAliveImageAndTheUploadGoesOn) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("long.bin", 8 * kMiB)});
+  pw::ManualClock clock;
+  // The clock moves on by itself, quickly, so that the dialog's poll timer keeps ticking.
+  std::atomic<bool> stop{false};
+  std::thread driver([&] {
+    while (!stop) {
+      pw::AdvanceClock(50);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  });
+  int jumpedAt = -1;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (jumpedAt >= 0 || DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty()) return;
+    jumpedAt = DialogWatcher::BarPos(dialog);
+    pw::AdvanceClock(CProgressDlg::kKeepAliveMs);
+  });
+
+  const bool finished = UploadFiles();
+  stop = true;
+  driver.join();
+
+  EXPECT_TRUE(finished);
+  EXPECT_GE(jumpedAt, 0);
+  const std::string log = receiver.Output();
+  std::size_t get = log.find("GET /bin/Plimtrans.gif");
+  ASSERT_NE(get, std::string::npos) << log;
+  EXPECT_EQ(log.find("GET /bin/Plimtrans.gif", get + 1), std::string::npos) << log;
+  EXPECT_EQ(LastReply()["files"][0]["size"], 8 * kMiB);
+  EXPECT_EQ(EventNames(), (Names{"StartUpload", "ChangeFileList", "OnContentReceived"}));
+}
+
+}  // namespace
+}  // namespace drev::testing
