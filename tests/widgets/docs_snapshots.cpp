@@ -1,5 +1,11 @@
 // drev-docs-snapshots: draws the widgets and the control's dialogs headlessly and writes them as
-// PNG pictures for the documentation. Usage: drev-docs-snapshots <folder>
+// PNG pictures for the documentation. Usage: drev-docs-snapshots <folder> (as root: the progress
+// dialog's upload goes to a listener on port 80 of a loopback address).
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +24,7 @@
 #include "platform/win/window.h"
 #include "resources/ModuleResources.h"
 #include "resources/resource.h"
+#include "session/CProgressDlg.h"
 #include "widgets/CGradientProgressCtrl.h"
 #include "widgets/CXHeaderCtrl.h"
 #include "widgets/CXListCtrl.h"
@@ -165,6 +172,108 @@ void AttachmentPictures() {
   std::filesystem::remove_all(folder);
 }
 
+// A loopback listener that never accepts, with its one-place queue already taken: a client's
+// connection attempt then hangs (its SYNs are dropped) until the listener closes, so an upload
+// stays at its very start for as long as the pictures take.
+class StuckServer {
+ public:
+  explicit StuckServer(const char* address) {
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_port = htons(80);
+    inet_pton(AF_INET, address, &at.sin_addr);
+    listener_ = socket(AF_INET, SOCK_STREAM, 0);
+    int yes = 1;
+    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    ok_ = bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && listen(listener_, 0) == 0;
+    filler_ = socket(AF_INET, SOCK_STREAM, 0);
+    ok_ = ok_ && connect(filler_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+  }
+  ~StuckServer() { Close(); }
+  bool ok() const { return ok_; }
+  // Refuses from now on: the hanging connection attempt fails at its next try.
+  void Close() {
+    if (filler_ >= 0) close(filler_);
+    if (listener_ >= 0) close(listener_);
+    filler_ = listener_ = -1;
+  }
+
+ private:
+  int listener_ = -1;
+  int filler_ = -1;
+  bool ok_ = false;
+};
+
+// What the picture-taking timer does inside the progress dialog's modal loop.
+struct ProgressShots {
+  StuckServer* server = nullptr;
+  plat::DWORD total = 0;
+  int ticks = 0;
+  bool done = false;
+};
+ProgressShots* g_shots = nullptr;
+
+void ProgressShotTick(pw::HWND, plat::UINT, pw::UINT_PTR, plat::DWORD) {
+  // The dialog gives its cancel button the focus when it opens.
+  pw::HWND focus = pw::GetFocus();
+  pw::HWND dialog = focus ? pw::GetParent(focus) : nullptr;
+  if (!g_shots || g_shots->done || !dialog || !pw::GetDlgItem(dialog, IDC_PROGRESS_TEXT4)) return;
+  auto* progress = dynamic_cast<CProgressDlg*>(pw::CWnd::FromHandlePermanent(dialog));
+  if (!progress) return;
+  switch (++g_shots->ticks) {
+    case 1: Save(dialog, "progress-0.png"); break;
+    case 2:
+      // Half the bytes sent, reported as the worker reports each block; the poll timer shows the text.
+      CProgressDlg::OnProgress(progress, g_shots->total, g_shots->total / 2);
+      break;
+    case 3:
+      Save(dialog, "progress-50.png");
+      g_shots->done = true;
+      g_shots->server->Close();  // the stuck transfer now fails and the dialog ends
+      break;
+    default: break;
+  }
+}
+
+// The progress dialog of an upload that has just started, and the same dialog halfway.
+void ProgressPictures() {
+  const auto folder = std::filesystem::temp_directory_path() / "drev-docs-progress";
+  std::filesystem::create_directories(folder);
+  setenv("DREV_REGISTRY", (folder / "registry.json").c_str(), 1);
+  const char* address = "127.133.0.1";
+  StuckServer server(address);
+  if (!server.ok()) {
+    std::fprintf(stderr, "cannot listen on %s:80 (needs root); no progress pictures\n", address);
+    ++g_failures;
+    return;
+  }
+  auto factory = drev::GetDrevClassFactory();
+  drev::host::ControlHost host(factory.Get());
+  host.LoadProperties({{"Normal_ServerName", address}, {"Normal_UploadURL", "/upload.php"}});
+  host.CreateWindows(420, 160);
+  host.Call("SetUploadSize", {std::int32_t{1} << 30});
+  const std::filesystem::path file = folder / "holiday-video.avi";
+  const plat::DWORD size = 734'003'200;  // 700 MB, sparse
+  std::ofstream(file).close();
+  std::filesystem::resize_file(file, size);
+  plat::shell::QueueOpenFileSelection({file.string()});
+  host.Call("AttachFiles");
+
+  ProgressShots shots;
+  shots.server = &server;
+  shots.total = size;
+  g_shots = &shots;
+  const pw::UINT_PTR timer = pw::SetTimer(nullptr, 0, 400, ProgressShotTick);
+  host.Call("UploadFiles");  // runs the dialog until the transfer has failed
+  pw::KillTimer(nullptr, timer);
+  g_shots = nullptr;
+  if (!shots.done) {
+    std::fprintf(stderr, "the progress dialog closed before its pictures were taken\n");
+    ++g_failures;
+  }
+  std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -180,5 +289,6 @@ int main(int argc, char** argv) {
   GradientPictures();
   ListPicture();
   AttachmentPictures();
+  ProgressPictures();
   return g_failures == 0 ? 0 : 1;
 }
