@@ -1,0 +1,75 @@
+// A page as drevhost runs it: its <object> elements with their <param>s, and its <script> blocks in
+// document order, read with libxml2's HTML parser.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/com/guid.h"
+
+namespace drev::host {
+
+// Texts are UTF-8, as the parser gives them.
+struct PageObject {
+  std::string id;
+  std::string classid;  // as written: "clsid:6B1E2A41-..."
+  int width = 0;        // pixels
+  int height = 0;
+  std::vector<std::pair<std::string, std::string>> params;  // <param name= value=>, in order
+  int line = 0;         // of the <object> start tag
+};
+
+struct PageScript {
+  std::string text;      // the block's content; empty for an external script
+  std::string src;       // the src attribute, resolved against the page's folder; empty for inline
+  std::string forId;     // <script for="ID" event="Name(args)">: ID
+  std::string event;     //   and "Name(args)"
+  std::string language;  // the type or language attribute as written; empty when none
+  int line = 0;          // of the <script> start tag: the block's first line
+};
+
+struct Page {
+  std::string path;
+  std::vector<PageObject> objects;
+  std::vector<PageScript> scripts;
+};
+
+// The size given to an <object> without a usable width or height, as browsers do.
+inline constexpr int kDefaultObjectWidth = 300;
+inline constexpr int kDefaultObjectHeight = 150;
+// Percentages are taken of this area.
+inline constexpr int kViewportWidth = 800;
+inline constexpr int kViewportHeight = 600;
+
+// Parses an HTML text. Element and attribute names come lowercased from the parser. A text that is
+// valid UTF-8 is read as UTF-8; anything else as the page's own <meta> charset says. `baseDir`
+// resolves the src of external scripts. Objects without an id are kept with an empty id.
+Page ParsePage(std::string_view html, const std::string& baseDir);
+
+// Reads and parses the page file `path`. nullopt with `error` set when it cannot be read.
+std::optional<Page> LoadPage(const std::string& path, std::string* error);
+
+// A length attribute: "640", "640px" and "640.5" give 640; "50%" gives that share of `viewport`;
+// anything else (empty, negative, no digits) gives `fallback`.
+int ParseLength(std::string_view text, int fallback, int viewport);
+
+// The class id of "clsid:XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX" (prefix in any letter case, braces
+// allowed); nullopt for anything else.
+std::optional<plat::com::CLSID> ParseClassId(std::string_view classid);
+
+// An event attribute "Name(a, b)": the name and the parameter names; nullopt when it is not of that
+// shape (a missing name, unbalanced parentheses, a parameter that is not an identifier).
+struct EventSignature {
+  std::string name;
+  std::vector<std::string> params;
+};
+std::optional<EventSignature> ParseEventSignature(std::string_view text);
+
+// True for a script block the engine runs: no type or language, or a JavaScript one
+// ("text/javascript", "javascript", "jscript", "ecmascript", ... in any letter case).
+bool IsJavaScript(std::string_view language);
+
+}  // namespace drev::host

@@ -1,0 +1,152 @@
+// drevhost: registers modules, prints their type libraries, and runs pages that embed their controls.
+#include <cstdio>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "host/HostActions.h"
+#include "host/HtmlPage.h"
+#include "host/ModuleLoader.h"
+#include "host/PageOutput.h"
+#include "host/PageRunner.h"
+#include "host/ProgressWatcher.h"
+#include "platform/com/hresult.h"
+#include "platform/win/message.h"
+
+namespace {
+
+using namespace drev::host;
+namespace pc = plat::com;
+
+// Exit statuses.
+constexpr int kOk = 0;
+constexpr int kFailed = 1;          // regsvr, typelib: the module or the registry said no
+constexpr int kUsage = 2;
+constexpr int kPageUnreadable = 3;
+constexpr int kObjectFailed = 4;    // class not registered, module not loadable, factory failure
+constexpr int kScriptError = 5;
+constexpr int kActionFailed = 6;
+
+constexpr const char* kUsageText =
+    "usage: drevhost regsvr [-u] MODULE\n"
+    "       drevhost typelib MODULE\n"
+    "       drevhost run PAGE.html [ACTION ...]\n"
+    "actions, performed in order after the page's scripts ran (on the page's first object):\n"
+    "  --choose FILE...           the answer of the next open-file dialog\n"
+    "  --drop FILE...             files dropped on the attachment list\n"
+    "  --tick ROW                 a click on the check box cell of row ROW (0 is the first)\n"
+    "  --click X,Y                a left click at a point of the control\n"
+    "  --eval JS                  runs JS; prints \"eval <value>\" unless it gives undefined\n"
+    "  --cancel-after-bytes N     presses the next progress dialog's cancel button once it shows\n"
+    "                             at least N bytes sent\n"
+    "  --snapshot PNG             writes the control window to PNG\n"
+    "  --progress-snapshot PNG    writes the next progress dialog to PNG at its first progress report\n"
+    "  --save-state FILE          saves the object's state (its stream) to FILE\n"
+    "  --load-state FILE          loads the object's state from FILE\n"
+    "exit status: 0 the page ran; 1 registration failed; 2 usage; 3 page unreadable;\n"
+    "             4 an object could not be made; 5 a script error; 6 an action failed\n";
+
+int Usage(const std::string& why) {
+  if (!why.empty()) std::fprintf(stderr, "drevhost: %s\n", why.c_str());
+  std::fputs(kUsageText, stderr);
+  return kUsage;
+}
+
+std::string ResultText(plat::HRESULT hr) { return pc::HResultName(hr); }
+
+int RegisterCommand(std::span<const std::string> args) {
+  bool unregister = !args.empty() && args.front() == "-u";
+  if (unregister) args = args.subspan(1);
+  if (args.size() != 1) return Usage("regsvr takes one module");
+  const char* entry = unregister ? "DllUnregisterServer" : "DllRegisterServer";
+  std::string error;
+  auto module = Module::Load(args.front(), &error);
+  if (!module) {
+    std::fprintf(stderr, "drevhost: LoadLibrary(\"%s\") failed: %s\n", args.front().c_str(), error.c_str());
+    return kFailed;
+  }
+  plat::HRESULT hr = unregister ? module->UnregisterServer() : module->RegisterServer();
+  if (hr == pc::E_NOTIMPL) {
+    std::fprintf(stderr, "drevhost: %s has no entry point %s\n", module->Path().c_str(), entry);
+    return kFailed;
+  }
+  if (pc::FAILED(hr)) {
+    std::fprintf(stderr, "drevhost: %s in %s failed. Return code was: %s\n", entry, module->Path().c_str(),
+                 ResultText(hr).c_str());
+    return kFailed;
+  }
+  std::printf("%s in %s succeeded.\n", entry, module->Path().c_str());
+  return kOk;
+}
+
+int TypeLibCommand(std::span<const std::string> args) {
+  if (args.size() != 1) return Usage("typelib takes one module");
+  auto library = FindModuleTypeLib(args.front());
+  if (!library) {
+    std::fprintf(stderr, "drevhost: no type library is registered for %s\n",
+                 AbsoluteModulePath(args.front()).c_str());
+    return kFailed;
+  }
+  std::fputs(pc::ToOdl(*library).c_str(), stdout);
+  return kOk;
+}
+
+int RunCommand(std::span<const std::string> args) {
+  if (args.empty()) return Usage("run needs a page");
+  std::string error;
+  auto actions = ParseActions(args.subspan(1), &error);
+  if (!actions) return Usage(error);
+  auto page = LoadPage(args.front(), &error);
+  if (!page) {
+    std::fprintf(stderr, "drevhost: %s\n", error.c_str());
+    return kPageUnreadable;
+  }
+
+  PageOutput output;
+  MessageBoxPrinter boxes(output);
+  PageRunner runner(output);
+  CreateFailure failure = CreateFailure::kNone;
+  if (!runner.CreateObjects(*page, &failure, &error)) {
+    std::fprintf(stderr, "drevhost: %s\n", error.c_str());
+    return kObjectFailed;
+  }
+  ProgressWatcher watcher;
+  runner.RunScripts(*page);
+  plat::win::PumpPendingMessages();
+
+  ActionRunner actor(runner, watcher);
+  int status = kOk;
+  for (const HostAction& action : *actions) {
+    if (!actor.Perform(action, &error)) {
+      std::fprintf(stderr, "drevhost: %s\n", error.c_str());
+      status = kActionFailed;
+      break;
+    }
+  }
+  if (status == kOk && !watcher.Unfinished().empty()) {
+    std::fprintf(stderr, "drevhost: %s\n", watcher.Unfinished().c_str());
+    status = kActionFailed;
+  }
+  if (runner.ScriptErrors() > 0) {
+    std::fprintf(stderr, "drevhost: %s: %d script error(s)\n", args.front().c_str(), runner.ScriptErrors());
+    if (status == kOk) status = kScriptError;
+  }
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) return Usage("");
+  const std::string command = args.front();
+  std::span<const std::string> rest(args.data() + 1, args.size() - 1);
+  if (command == "regsvr") return RegisterCommand(rest);
+  if (command == "typelib") return TypeLibCommand(rest);
+  if (command == "run") return RunCommand(rest);
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsageText, stdout);
+    return kOk;
+  }
+  return Usage("unknown command " + command);
+}
