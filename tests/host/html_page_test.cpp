@@ -1,0 +1,119 @@
+// Reading pages: objects with their params and sizes, script blocks in order with their lines, and
+// the attribute forms a page may use.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "host/HtmlPage.h"
+#include "platform/text/text.h"
+
+namespace drev::host {
+namespace {
+
+constexpr const char* kPage = R"html(<!DOCTYPE html>
+<HTML><BODY>
+<OBJECT ID="up" CLASSID="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" WIDTH="640px" HEIGHT="50%">
+  <PARAM NAME="Normal_ServerName" VALUE="127.0.0.1">
+  <param name="Normal_UploadURL" value="/게시판/upload?a=1&amp;b=2">
+</OBJECT>
+<script for="up" event="ChangeFileList(normal, big)">
+  log.push(normal);
+</script>
+<object id="plain"></object>
+<script type="text/javascript">var first = 1;</script>
+<script language="VBScript">MsgBox "x"</script>
+<script src="lib/helper.js"></script>
+</BODY></HTML>
+)html";
+
+TEST(HtmlPageTest, ObjectsCarryTheirParamsAndSizesWhateverTheLetterCase) {
+  Page page = ParsePage(kPage, "/pages");
+  ASSERT_EQ(page.objects.size(), 2u);
+  const PageObject& up = page.objects[0];
+  EXPECT_EQ(up.id, "up");
+  EXPECT_EQ(ParseClassId(up.classid), plat::com::MakeGuid("{6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11}"));
+  EXPECT_EQ(up.width, 640);
+  EXPECT_EQ(up.height, kViewportHeight / 2);
+  EXPECT_EQ(up.line, 3);
+  ASSERT_EQ(up.params.size(), 2u);
+  EXPECT_EQ(up.params[0], (std::pair<std::string, std::string>{"Normal_ServerName", "127.0.0.1"}));
+  EXPECT_EQ(up.params[1].second, "/게시판/upload?a=1&b=2");  // entities decoded, UTF-8 kept
+  EXPECT_EQ(page.objects[1].classid, "");
+  EXPECT_EQ(page.objects[1].width, kDefaultObjectWidth);
+  EXPECT_EQ(page.objects[1].height, kDefaultObjectHeight);
+}
+
+TEST(HtmlPageTest, ScriptsComeInDocumentOrderWithTheirLinesAndKinds) {
+  Page page = ParsePage(kPage, "/pages");
+  ASSERT_EQ(page.scripts.size(), 4u);
+  EXPECT_EQ(page.scripts[0].forId, "up");
+  EXPECT_EQ(page.scripts[0].event, "ChangeFileList(normal, big)");
+  EXPECT_EQ(page.scripts[0].line, 7);
+  EXPECT_NE(page.scripts[0].text.find("log.push(normal);"), std::string::npos);
+  EXPECT_EQ(page.scripts[1].text, "var first = 1;");
+  EXPECT_EQ(page.scripts[1].line, 11);
+  EXPECT_TRUE(IsJavaScript(page.scripts[1].language));
+  EXPECT_FALSE(IsJavaScript(page.scripts[2].language));
+  EXPECT_EQ(page.scripts[3].src, "/pages/lib/helper.js");
+  EXPECT_TRUE(page.scripts[3].text.empty());
+}
+
+TEST(HtmlPageTest, APageInTheKoreanCodePageIsReadByItsMetaCharset) {
+  std::string html = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=euc-kr\">"
+                     "</head><body><object id=\"x\" classid=\"clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11\">"
+                     "<param name=\"title\" value=\"" + plat::text::Utf8ToCp949("회의록") + "\"></object></body></html>";
+  Page page = ParsePage(html, "/");
+  ASSERT_EQ(page.objects.size(), 1u);
+  ASSERT_EQ(page.objects[0].params.size(), 1u);
+  EXPECT_EQ(page.objects[0].params[0].second, "회의록");
+}
+
+TEST(HtmlPageTest, LoadingReportsPagesThatCannotBeRead) {
+  std::string error;
+  EXPECT_FALSE(LoadPage("/nonexistent/page.html", &error));
+  EXPECT_NE(error.find("/nonexistent/page.html"), std::string::npos);
+  EXPECT_FALSE(LoadPage(std::filesystem::temp_directory_path().string(), &error));
+
+  auto path = std::filesystem::temp_directory_path() / ("drev-page-" + std::to_string(getpid()) + ".html");
+  std::ofstream(path) << "<script>\nvar a;</script>";
+  auto page = LoadPage(path.string(), &error);
+  std::filesystem::remove(path);
+  ASSERT_TRUE(page);
+  EXPECT_EQ(page->path, path.string());
+  ASSERT_EQ(page->scripts.size(), 1u);
+}
+
+TEST(HtmlPageTest, Lengths) {
+  EXPECT_EQ(ParseLength("600", 1, 800), 600);
+  EXPECT_EQ(ParseLength(" 600px ", 1, 800), 600);
+  EXPECT_EQ(ParseLength("600.7", 1, 800), 600);
+  EXPECT_EQ(ParseLength("25%", 1, 800), 200);
+  for (const char* bad : {"", "px", "-5", "10em", "12345678901"}) EXPECT_EQ(ParseLength(bad, 7, 800), 7) << bad;
+}
+
+TEST(HtmlPageTest, ClassIds) {
+  const auto id = plat::com::MakeGuid("{6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11}");
+  EXPECT_EQ(ParseClassId("CLSID:6b1e2a41-3c57-4d8e-9a21-5f0c7d3e8b11"), id);
+  EXPECT_EQ(ParseClassId("clsid:{6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11}"), id);
+  EXPECT_FALSE(ParseClassId("6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11"));
+  EXPECT_FALSE(ParseClassId("clsid:DREV.multiuploadctrl.1"));
+  EXPECT_FALSE(ParseClassId("clsid:"));
+}
+
+TEST(HtmlPageTest, EventSignatures) {
+  auto s = ParseEventSignature(" OnFileDeleted( size , total ) ");
+  ASSERT_TRUE(s);
+  EXPECT_EQ(s->name, "OnFileDeleted");
+  EXPECT_EQ(s->params, (std::vector<std::string>{"size", "total"}));
+  s = ParseEventSignature("StartUpload()");
+  ASSERT_TRUE(s);
+  EXPECT_TRUE(s->params.empty());
+  ASSERT_TRUE(ParseEventSignature("StartUpload"));
+  for (const char* bad : {"", "(a)", "Name(a,", "Name(a,)", "Name(1a)", "Name(a b)", "Na me()"})
+    EXPECT_FALSE(ParseEventSignature(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace drev::host
