@@ -64,7 +64,9 @@ int CXListCtrl::InsertItem(int nItem, const char* text, COLORREF crText, COLORRE
 }
 
 int CXListCtrl::InsertItem(const pw::LVITEM* pItem) {
-  if (!pItem || pItem->iItem < 0) return -1;
+  // Without a list window nothing can hold the row (a send to no window answers 0, which would look
+  // like row 0 and leave the records without an owner).
+  if (!pItem || pItem->iItem < 0 || !pw::IsWindow(GetSafeHwnd())) return -1;
   // The records exist before the row does, so no notice ever sees the row without them.
   auto records = std::make_unique<XListRowData>();
   records->cells.resize(static_cast<std::size_t>(std::max(GetColumns(), 1)));

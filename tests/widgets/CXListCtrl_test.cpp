@@ -358,3 +358,12 @@ TEST_F(CXListCtrlTest, SetBkImageLoadsTheBitmapAndAFailedLoadLeavesNoPicture) {
 }
 
 }  // namespace
+
+// A list object without its window holds no rows: an insert says so instead of keeping records that
+// nothing owns (LeakSanitizer would report them).
+TEST(CXListCtrlNoWindow, InsertWithoutAWindowFailsAndKeepsNothing) {
+  CXListCtrl list;
+  EXPECT_EQ(list.InsertItem(0, "a"), -1);
+  EXPECT_EQ(list.InsertItem(0, "b", 0x123456, 0x654321), -1);
+  EXPECT_EQ(list.GetItemData(0), 0u);
+}
