@@ -69,6 +69,7 @@ plat::BOOL CProgressDlg::OnInitDialog() {
   m_ctlProgress.SetEndColor(kBarEndColor);
   m_ctlProgress.ShowPercent(1);
   m_ctlProgress.SetTextColor(kBarTextColor);
+  m_hDialog.store(GetSafeHwnd());
 
   IUploadControl* control = GetCurrentControl();
   const UploadSettings* settings = control != nullptr ? control->GetUploadSettings() : nullptr;
@@ -116,9 +117,12 @@ int CProgressDlg::PercentOf(DWORD sent, DWORD total) {
 
 void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
   auto* dialog = static_cast<CProgressDlg*>(context);
-  // Outside the lock: the bar's window may be asked to repaint, which waits for the user-interface
-  // thread, and that thread takes the lock in its poll timer.
-  dialog->m_ctlProgress.SetPos(PercentOf(sent, total));
+  // The bar hears of the position only when it changes, and without this thread waiting for the
+  // bar to repaint: the position is posted to the dialog, which sets it on its own thread.
+  const int percent = PercentOf(sent, total);
+  if (dialog->m_nBarPos.exchange(percent) != percent) {
+    pw::PostMessage(dialog->m_hDialog.load(), UM_BAR_POSITION, 0, 0);
+  }
   std::string text = FormatProgressText(sent, total);
   std::lock_guard lock(dialog->m_csText);
   dialog->m_strText4.swap(text);
@@ -190,6 +194,10 @@ plat::LRESULT CProgressDlg::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat
   switch (msg) {
     case pw::WM_TIMER:
       OnTimer(static_cast<pw::UINT_PTR>(wParam));
+      return 0;
+    case UM_BAR_POSITION:
+      // The latest position: several posts that arrive together show the last one.
+      m_ctlProgress.SetPos(m_nBarPos.load());
       return 0;
     case pw::WM_COMMAND:
       if (plat::LOWORD(wParam) == IDC_PROGRESS_CANCEL && plat::HIWORD(wParam) == pw::BN_CLICKED) {

@@ -2,6 +2,7 @@
 // thread, shows its progress, lets the user cancel it and tells the control how it ended.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -42,6 +43,8 @@ class CProgressDlg : public plat::win::CDialog {
   static constexpr plat::UINT kKeepAliveMs = 3'000'000;  // 50 minutes
   // The longest the user-interface thread waits for a keep-alive request when the upload ends.
   static constexpr plat::DWORD kKeepAliveWaitMs = 300;
+  // Posted by the progress routine when the bar's position changed (the position is m_nBarPos).
+  static constexpr plat::UINT UM_BAR_POSITION = plat::win::WM_APP + 0x5F0;
 
   // Opens the session; no parent window, no lists yet.
   CProgressDlg();
@@ -57,8 +60,9 @@ class CProgressDlg : public plat::win::CDialog {
 
   // The progress routine the worker calls after every block of file content, on the worker thread:
   // the bar to the percentage of `sent` in `total` (100 when `total` is 0), then, under the lock,
-  // text 4 to the progress text. Never waits for the user-interface thread while holding the lock;
-  // the bar's window hears of the position only when it changes.
+  // text 4 to the progress text. Never waits for the user-interface thread: a changed position
+  // (at most 101 times an upload) is posted to the dialog, which sets the bar on its own thread, so
+  // the bar's repaint does not hold up the transfer.
   static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
 
   // The bar position for `sent` of `total`: the single-precision quotient times 100, truncated,
@@ -96,6 +100,8 @@ class CProgressDlg : public plat::win::CDialog {
   std::string m_strText3;                   // static 208
   std::string m_strText4;                   // static 206: the progress text
   CGradientProgressCtrl m_ctlProgress;      // control 204
+  std::atomic<int> m_nBarPos{0};            // the position the worker last reported
+  std::atomic<plat::win::HWND> m_hDialog{nullptr};  // where the worker posts; kept until it is joined
   plat::inet::HINTERNET m_hSession = nullptr;
   std::string m_strKeepAliveUrl;            // empty when there is no server to keep alive
   bool m_bWorkerEnded = false;              // an end event was seen (user-interface thread only)

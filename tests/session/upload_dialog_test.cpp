@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <set>
 #include <thread>
 
@@ -46,6 +47,31 @@ TEST_F(UploadTest, TheDialogShowsProgressWhileASlowReceiverHoldsTheUpload) {
   EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
   EXPECT_TRUE(std::any_of(positions.begin(), positions.end(), [](int pos) { return pos > 0 && pos < 100; }));
   EXPECT_TRUE(unusedTexts.empty()) << unusedTexts;
+  EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
+}
+
+TEST_F(UploadTest, TheTransferNeverWaitsForTheUserInterfaceThread) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("slow.bin", 12 * kMiB)});
+  bool blockedMidUpload = false;
+  bool bodyArrived = false;
+  DialogWatcher watcher([&](pw::HWND) {
+    if (blockedMidUpload || bodyArrived) return;
+    // The user-interface thread stops handling anything until the receiver has the whole body: a
+    // worker that waited for this thread (to move the bar, say) would never get there.
+    blockedMidUpload = receiver.Output().find("POST ") == std::string::npos;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!bodyArrived && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      bodyArrived = receiver.Output().find("POST ") != std::string::npos;
+    }
+  });
+
+  EXPECT_TRUE(UploadFiles());
+
+  EXPECT_TRUE(blockedMidUpload);
+  EXPECT_TRUE(bodyArrived);
   EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
 }
 
@@ -118,6 +144,29 @@ TEST_F(UploadTest, EnterIsIgnoredWhileTheWorkerRunsAndEscapeActsAsTheCancelButto
   EXPECT_TRUE(escaped);
   EXPECT_EQ(EventLog(), (Names{"StartUpload()", "CancelUpload()"}));
   EXPECT_EQ(Count("ATTACH_FILE"), 1);
+}
+
+TEST_F(UploadTest, AHostQuittingDuringTheUploadStopsTheWorkerBeforeTheDialogGoes) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("long.bin", 16 * kMiB)});
+  bool quit = false;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (quit || DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty()) return;
+    quit = true;
+    pw::PostQuitMessage(0);
+  });
+
+  // The modal loop gives up: the dialog goes, and the worker, which reports to it, is stopped and
+  // waited for first. The page hears of no end; the lists stay.
+  EXPECT_TRUE(UploadFiles());
+
+  EXPECT_TRUE(quit);
+  EXPECT_EQ(EventLog(), (Names{"StartUpload()"}));
+  EXPECT_EQ(Count("ATTACH_FILE"), 1);
+  // The quit is left for the outer loop.
+  pw::MSG msg;
+  EXPECT_TRUE(pw::PeekMessage(&msg, nullptr, pw::WM_QUIT, pw::WM_QUIT, pw::PM_REMOVE));
 }
 
 TEST_F(UploadTest, AfterFiftyMinutesTheDialogRequestsTheKeepAliveImageAndTheUploadGoesOn) {

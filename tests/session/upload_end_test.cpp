@@ -62,7 +62,6 @@ TEST_F(UploadTest, AFinishedUploadSendsEveryPartThenThePageHearsTheEmptiedListAn
   EXPECT_EQ(EventNames(), kFinished);
   EXPECT_EQ(EventLog().at(1), "ChangeFileList(\"0Byte\", \"0Byte\")");
   json reply = LastReply();
-  ASSERT_FALSE(reply.is_discarded()) << EventLog().back();
   EXPECT_EQ(reply["target"], kUploadPath);
   EXPECT_EQ(reply["headers"]["User-Agent"], "zelk");
   EXPECT_EQ(reply["headers"]["Referer"], "http://board.example/write");

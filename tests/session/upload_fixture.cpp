@@ -160,9 +160,13 @@ nlohmann::json UploadTest::LastReply() {
   for (auto it = events.rbegin(); it != events.rend(); ++it) {
     if (it->name != "OnContentReceived") continue;
     std::string text = plat::text::Utf16ToUtf8(it->args.at(0).bstrVal());
-    return nlohmann::json::parse(text, nullptr, false);
+    nlohmann::json reply = nlohmann::json::parse(text, nullptr, false);
+    if (!reply.is_discarded()) return reply;
+    ADD_FAILURE() << "the reply is not JSON: " << text;
+    return nlohmann::json::object();
   }
-  return nlohmann::json::value_t::discarded;
+  ADD_FAILURE() << "no OnContentReceived";
+  return nlohmann::json::object();
 }
 
 std::vector<std::string> UploadTest::Messages() {

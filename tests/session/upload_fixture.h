@@ -86,7 +86,8 @@ class UploadTest : public ControlTest {
   void Pick(const std::vector<std::string>& paths);
   // The page's UploadFiles: its boolean answer.
   bool UploadFiles();
-  // The text of the last OnContentReceived, as JSON (discarded when it is not JSON).
+  // The text of the last OnContentReceived, as JSON; a test failure and an empty object when there
+  // is none or it is not JSON.
   nlohmann::json LastReply();
   // The UTF-8 texts of the message boxes recorded by the platform.
   static std::vector<std::string> Messages();
