@@ -159,10 +159,10 @@ TEST_F(PageTest, PickedDroppedTickedAndClickedFilesAsTheUserWouldHandleThem) {
 
 TEST_F(PageTest, CancellingDuringTheTransferKeepsTheListAndReturnsFalse) {
   drevtest::ReceiverProcess receiver(Setup());
-  std::filesystem::resize_file(WriteFile("big.bin", ""), 96u << 20);  // sparse: no disk space taken
+  std::filesystem::resize_file(WriteFile("big.bin", ""), 256u << 20);  // sparse: no disk space taken
   WritePage("page.html",
             PageOf(ControlObject("up", {{"Normal_ServerName", receiver.Address()}, {"Normal_UploadURL", "/u"}}) +
-                   "<script>up.SetUploadSize(200 * 1024 * 1024);</script>\n"));
+                   "<script>up.SetUploadSize(512 * 1024 * 1024);</script>\n"));
   const std::string snapshot = (Dir() / "progress.png").string();
   RunResult r = Host({"run", "page.html", "--drop", "big.bin", "--cancel-after-bytes", "1", "--progress-snapshot",
                       snapshot, "--eval", "up.UploadFiles()", "--eval", "up.GetFileCount('ATTACH_FILE')"});
