@@ -24,20 +24,20 @@ namespace {
 
 constexpr int kAttachmentList = 201;
 
-struct ActionSpec {
+struct ActionShape {
   Kind kind;
   bool manyWords;
 };
 
-const std::map<std::string, ActionSpec>& Specs() {
-  static const std::map<std::string, ActionSpec> specs = {
+const std::map<std::string, ActionShape>& Shapes() {
+  static const std::map<std::string, ActionShape> shapes = {
       {"--choose", {Kind::kChoose, true}},       {"--drop", {Kind::kDrop, true}},
       {"--tick", {Kind::kTick, false}},          {"--click", {Kind::kClick, false}},
       {"--eval", {Kind::kEval, false}},          {"--cancel-after-bytes", {Kind::kCancelAfterBytes, false}},
       {"--snapshot", {Kind::kSnapshot, false}},  {"--progress-snapshot", {Kind::kProgressSnapshot, false}},
       {"--save-state", {Kind::kSaveState, false}}, {"--load-state", {Kind::kLoadState, false}},
   };
-  return specs;
+  return shapes;
 }
 
 bool IsActionWord(const std::string& word) { return word.size() > 2 && word.starts_with("--"); }
@@ -70,20 +70,20 @@ bool ParseArgument(HostAction& action) {
 std::optional<std::vector<HostAction>> ParseActions(std::span<const std::string> words, std::string* error) {
   std::vector<HostAction> actions;
   for (std::size_t i = 0; i < words.size();) {
-    auto spec = Specs().find(words[i]);
-    if (spec == Specs().end()) {
+    auto shape = Shapes().find(words[i]);
+    if (shape == Shapes().end()) {
       *error = "unknown action " + words[i];
       return std::nullopt;
     }
-    HostAction action{spec->second.kind, {}, 0, 0, 0};
+    HostAction action{shape->second.kind, {}, 0, 0, 0};
     std::size_t j = i + 1;
-    if (spec->second.manyWords) {
+    if (shape->second.manyWords) {
       while (j < words.size() && !IsActionWord(words[j])) action.words.push_back(words[j++]);
     } else if (j < words.size()) {
       action.words.push_back(words[j++]);
     }
     if (action.words.empty()) {
-      *error = words[i] + " needs " + (spec->second.manyWords ? "at least one file" : "an argument");
+      *error = words[i] + " needs " + (shape->second.manyWords ? "at least one file" : "an argument");
       return std::nullopt;
     }
     if (!ParseArgument(action)) {
