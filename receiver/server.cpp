@@ -187,7 +187,7 @@ void Receiver::HandleUpload(const httplib::Request& request, httplib::Response& 
     if (!record.Stored()) status = 500;
     detail += " fields=" + std::to_string(summary["fields"].size()) + " files=" + std::to_string(summary["files"].size());
   }
-  Answer(response, status, summary.dump(2) + "\n", "application/json");
+  Answer(response, status, summary.dump(2, ' ', true) + "\n", "application/json");
   Log(request, response.status, detail);
 }
 
