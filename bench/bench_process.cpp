@@ -10,9 +10,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -120,6 +124,36 @@ void EnsureDataFile(const std::string& path, std::uint64_t size) {
 
 std::string ProgramFolder() {
   return std::filesystem::canonical("/proc/self/exe").parent_path().string();
+}
+
+bool ParseOptions(int argc, char** argv, const char* program, unsigned maxMiB, Options& options) {
+  options.data = ProgramFolder() + "/../bench-data";
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--data" && i + 1 < argc) {
+      options.data = argv[++i];
+    } else if (arg == "--repeat" && i + 1 < argc) {
+      options.repeat = std::max(1, std::atoi(argv[++i]));
+    } else if (arg == "--sizes" && i + 1 < argc) {
+      options.sizesMiB.clear();
+      std::stringstream list(argv[++i]);
+      for (std::string item; std::getline(list, item, ',');) options.sizesMiB.push_back(static_cast<unsigned>(std::atoi(item.c_str())));
+    } else {
+      std::fprintf(stderr, "usage: %s [--data DIR] [--sizes MiB,...] [--repeat N]\n", program);
+      return false;
+    }
+  }
+  for (unsigned size : options.sizesMiB) {
+    if (size == 0 || size >= maxMiB) {
+      std::fprintf(stderr, "%s: sizes are 1 to %u MiB\n", program, maxMiB - 1);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string SizeName(unsigned mib) {
+  return mib >= 1024 && mib % 1024 == 0 ? std::to_string(mib / 1024) + " GiB" : std::to_string(mib) + " MiB";
 }
 
 }  // namespace bench

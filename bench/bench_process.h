@@ -42,4 +42,19 @@ void EnsureDataFile(const std::string& path, std::uint64_t size);
 // The folder of the running program.
 std::string ProgramFolder();
 
+// The options both upload benchmarks take: where the data files live, which sizes, how many runs.
+struct Options {
+  std::string data;
+  std::vector<unsigned> sizesMiB;
+  int repeat = 1;
+};
+
+// Parses --data DIR, --sizes MiB,... and --repeat N over `options` (which holds the defaults; data
+// defaults to the build folder's bench-data). Sizes must be 1 to maxMiB - 1. Prints the usage of
+// `program` and returns false on anything else.
+bool ParseOptions(int argc, char** argv, const char* program, unsigned maxMiB, Options& options);
+
+// "64 MiB", "1 GiB".
+std::string SizeName(unsigned mib);
+
 }  // namespace bench

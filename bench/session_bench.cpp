@@ -22,11 +22,8 @@
 
 namespace {
 
-struct Options {
-  std::string data;
-  std::vector<unsigned> sizesMiB{64, 1024};
-  int repeat = 1;
-};
+using bench::Options;
+using bench::SizeName;
 
 struct Result {
   bool ok = false;
@@ -67,34 +64,6 @@ Result Measure(const std::string& client, const std::string& path, unsigned size
   return result;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-  options.data = bench::ProgramFolder() + "/../bench-data";
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--data" && i + 1 < argc) {
-      options.data = argv[++i];
-    } else if (arg == "--repeat" && i + 1 < argc) {
-      options.repeat = std::max(1, std::atoi(argv[++i]));
-    } else if (arg == "--sizes" && i + 1 < argc) {
-      options.sizesMiB.clear();
-      std::stringstream list(argv[++i]);
-      for (std::string item; std::getline(list, item, ',');) options.sizesMiB.push_back(static_cast<unsigned>(std::atoi(item.c_str())));
-    } else {
-      std::fprintf(stderr, "usage: session-bench [--data DIR] [--sizes MiB,...] [--repeat N]\n");
-      return false;
-    }
-  }
-  for (unsigned size : options.sizesMiB) {
-    if (size == 0 || size >= 2048) {
-      std::fprintf(stderr, "session-bench: sizes are 1 to 2047 MiB\n");
-      return false;
-    }
-  }
-  return true;
-}
-
-std::string SizeName(unsigned mib) { return mib >= 1024 && mib % 1024 == 0 ? std::to_string(mib / 1024) + " GiB" : std::to_string(mib) + " MiB"; }
-
 void PrintRow(unsigned mib, const char* client, const Result& result, double seconds) {
   double bytes = static_cast<double>(std::uint64_t{mib} << 20);
   std::printf("%-7s %-9s %10.1f %12.3f %14.1f\n", SizeName(mib).c_str(), client,
@@ -127,7 +96,8 @@ int main(int argc, char** argv) {
     return bench::RunSessionChild({argv[2], argv[3], static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)), argv[5]});
   }
   Options options;
-  if (!ParseOptions(argc, argv, options)) return 2;
+  options.sizesMiB = {64, 1024};
+  if (!bench::ParseOptions(argc, argv, "session-bench", 2048, options)) return 2;
   bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
   std::map<unsigned, std::map<std::string, Result>> results;
   std::printf("%-7s %-9s %10s %12s %14s\n", "size", "client", "MB/s", "CPU s/GiB", "peak RSS MiB");

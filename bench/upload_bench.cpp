@@ -21,12 +21,8 @@
 namespace {
 
 using bench::ChildUsage;
-
-struct Options {
-  std::string data;
-  std::vector<unsigned> sizesMiB{1, 64, 1024};
-  int repeat = 1;
-};
+using bench::Options;
+using bench::SizeName;
 
 struct Result {
   bool ok = false;
@@ -78,34 +74,6 @@ Result Measure(const std::string& client, const std::string& path, unsigned size
   return result;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
-  options.data = bench::ProgramFolder() + "/../bench-data";
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--data" && i + 1 < argc) {
-      options.data = argv[++i];
-    } else if (arg == "--repeat" && i + 1 < argc) {
-      options.repeat = std::max(1, std::atoi(argv[++i]));
-    } else if (arg == "--sizes" && i + 1 < argc) {
-      options.sizesMiB.clear();
-      std::stringstream list(argv[++i]);
-      for (std::string item; std::getline(list, item, ',');) options.sizesMiB.push_back(static_cast<unsigned>(std::atoi(item.c_str())));
-    } else {
-      std::fprintf(stderr, "usage: upload-bench [--data DIR] [--sizes MiB,...] [--repeat N]\n");
-      return false;
-    }
-  }
-  for (unsigned size : options.sizesMiB) {
-    if (size == 0 || size >= 4096) {
-      std::fprintf(stderr, "upload-bench: sizes are 1 to 4095 MiB\n");
-      return false;
-    }
-  }
-  return true;
-}
-
-std::string SizeName(unsigned mib) { return mib >= 1024 && mib % 1024 == 0 ? std::to_string(mib / 1024) + " GiB" : std::to_string(mib) + " MiB"; }
-
 // Prints the goals' verdicts; false when one is missed.
 bool CheckGoals(const std::map<unsigned, std::map<std::string, Result>>& results) {
   bool met = true;
@@ -142,7 +110,8 @@ int main(int argc, char** argv) {
     return bench::RunUploadChild({argv[2], argv[3], static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)), argv[5]});
   }
   Options options;
-  if (!ParseOptions(argc, argv, options)) return 2;
+  options.sizesMiB = {1, 64, 1024};
+  if (!bench::ParseOptions(argc, argv, "upload-bench", 4096, options)) return 2;
   bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
   std::map<unsigned, std::map<std::string, Result>> results;
   std::printf("%-7s %-9s %10s %12s %14s\n", "size", "client", "MB/s", "CPU s/GiB", "peak RSS MiB");

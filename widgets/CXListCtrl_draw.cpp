@@ -7,7 +7,7 @@
 #include "platform/gdi/image_list.h"
 #include "platform/gdi/objects.h"
 #include "widgets/CXListCtrl.h"
-#include "widgets/ProgressText.h"
+#include "widgets/ProgressCellText.h"
 
 namespace pw = plat::win;
 namespace gdi = plat::gdi;
@@ -231,7 +231,7 @@ void CXListCtrl::DrawProgress(int nItem, int nSubItem, gdi::CDC* pDC, COLORREF c
   const RECT bar{L + 2, T + 2, L + 2 + (R - L - 2) * cell->progressPercent / 100, B};
   pDC->FillSolidRect(bar, m_crHighLight);
   if (!cell->showProgressText) return;
-  const std::string text = FormatProgressText(cell->progressText, cell->progressPercent);
+  const std::string text = FormatProgressCellText(cell->progressText, cell->progressPercent);
   const RECT textRect{L + 1, T + 2, R - 1, B - 1};
   const plat::UINT format = gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_NOPREFIX;
   // Twice, clipped: over the bar in the cell's background colour, over the trough in its text colour.

@@ -6,7 +6,7 @@
 
 #include "list_fixture.h"
 #include "platform/text/text.h"
-#include "widgets/ProgressText.h"
+#include "widgets/ProgressCellText.h"
 
 namespace widgets_test {
 namespace {
@@ -140,12 +140,12 @@ TEST_F(ListDrawTest, AProgressCellSplitsItsTextColoursAtTheBarsEnd) {
 }
 
 TEST(ProgressText, FormatsTheOneIntegerAndNothingElse) {
-  EXPECT_EQ(FormatProgressText("", 50), "50%");
-  EXPECT_EQ(FormatProgressText("%3d %%", 7), "  7 %");
-  EXPECT_EQ(FormatProgressText("done %d of 100", 42), "done 42 of 100");
+  EXPECT_EQ(FormatProgressCellText("", 50), "50%");
+  EXPECT_EQ(FormatProgressCellText("%3d %%", 7), "  7 %");
+  EXPECT_EQ(FormatProgressCellText("done %d of 100", 42), "done 42 of 100");
   // Conversions with no argument behind them are shown as written, not read from the stack.
-  EXPECT_EQ(FormatProgressText("%s %d %d %n", 5), "%s 5 %d %n");
-  EXPECT_EQ(FormatProgressText("100%", 9), "100%");
+  EXPECT_EQ(FormatProgressCellText("%s %d %d %n", 5), "%s 5 %d %n");
+  EXPECT_EQ(FormatProgressCellText("100%", 9), "100%");
 }
 
 TEST_F(ListDrawTest, SmallImagesSitSixPixelsInAndTheTextFollowsThem) {

@@ -1,11 +1,11 @@
 // Progress cell texts: a printf-style format limited to one integer conversion.
-#include "widgets/ProgressText.h"
+#include "widgets/ProgressCellText.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-std::string FormatProgressText(std::string_view format, int percent) {
+std::string FormatProgressCellText(std::string_view format, int percent) {
   if (format.empty()) format = "%d%%";
   std::string out;
   bool used = false;
@@ -30,10 +30,10 @@ std::string FormatProgressText(std::string_view format, int percent) {
     if (conversion == '%' && j == i + 1) {
       out += '%';
     } else if (!used && (conversion == 'd' || conversion == 'i' || conversion == 'u')) {
-      std::string spec(format.substr(i, j - i));
-      spec += 'd';
+      std::string directive(format.substr(i, j - i));
+      directive += 'd';
       char buffer[64];
-      std::snprintf(buffer, sizeof buffer, spec.c_str(), percent);
+      std::snprintf(buffer, sizeof buffer, directive.c_str(), percent);
       out += buffer;
       used = true;
     } else {
