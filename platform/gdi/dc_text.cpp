@@ -1,5 +1,7 @@
 // Device contexts: text drawing and measuring through pango, CP949 in, UTF-8 to pango.
 #include <algorithm>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/gdi/dc.h"
@@ -114,21 +116,67 @@ void PaintLines(CDC::Impl& dc, const std::vector<Line>& lines, const std::vector
 
 namespace {
 
+constexpr std::string_view kEllipsis = "\u2026";
+
+// How many bytes of `line` show when it is cut to fit `width` with an ellipsis after them: all of
+// them when the line fits as it is. Cutting by hand, rather than letting pango ellipsize, keeps the
+// line's width that of what shows: pango widens its ellipsis to fill the layout's width, which would
+// put a cut text at the left of its rectangle whatever alignment was asked for.
+std::size_t KeptBeforeEllipsis(const LOGFONT& lf, std::string_view line, int width) {
+  auto widthOf = [&](std::string_view text) {
+    LayoutPtr layout = NewLayout(lf, text);
+    pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
+    return LayoutWidth(layout.get());
+  };
+  if (widthOf(line) <= width) return line.size();
+  std::vector<std::size_t> starts;  // the byte offset of each character
+  for (std::size_t i = 0; i < line.size(); ++i)
+    if ((static_cast<unsigned char>(line[i]) & 0xC0) != 0x80) starts.push_back(i);
+  // Characters known to fit before the ellipsis, and a count known not to (the whole line did not
+  // fit). When none fits, the ellipsis shows alone, clipped as it must be.
+  std::size_t fits = 0, tooMany = starts.size();
+  while (tooMany - fits > 1) {
+    std::size_t mid = (fits + tooMany) / 2;
+    std::string candidate(line.substr(0, starts[mid]));
+    candidate += kEllipsis;
+    (widthOf(candidate) <= width ? fits : tooMany) = mid;
+  }
+  return starts.empty() ? 0 : starts[fits];
+}
+
+// Cuts every line of `utf8` (one line only when `single`) that is wider than `width`, with an
+// ellipsis; `underline` moves with its character, or becomes npos when its character was cut away.
+std::string CutWithEllipsis(const LOGFONT& lf, const std::string& utf8, int width, bool single,
+                            std::size_t* underline) {
+  std::string out;
+  std::size_t moved = std::string::npos;
+  for (std::size_t start = 0;;) {
+    std::size_t end = single ? utf8.size() : std::min(utf8.find('\n', start), utf8.size());
+    std::string_view line = std::string_view(utf8).substr(start, end - start);
+    std::size_t kept = KeptBeforeEllipsis(lf, line, width);
+    if (*underline >= start && *underline < start + kept) moved = out.size() + (*underline - start);
+    out.append(line.substr(0, kept));
+    if (kept < line.size()) out.append(kEllipsis);
+    if (end == utf8.size()) break;
+    out += '\n';
+    start = end + 1;
+  }
+  *underline = moved;
+  return out;
+}
+
 // The layout DrawText shows: prefixes taken out (unless DT_NOPREFIX), lines broken at spaces
-// (DT_WORDBREAK), one paragraph (DT_SINGLELINE), cut with an ellipsis at the width (DT_END_ELLIPSIS).
-// `empty` reports a text with nothing to show.
+// (DT_WORDBREAK), one paragraph (DT_SINGLELINE), lines cut with an ellipsis at the width
+// (DT_END_ELLIPSIS). `empty` reports a text with nothing to show.
 LayoutPtr DrawTextLayout(const LOGFONT& lf, const std::string& cp949, UINT format, int width, bool* empty) {
   std::size_t underline = std::string::npos;
   std::string utf8 = plat::text::Cp949ToUtf8(cp949);
   if (!(format & DT_NOPREFIX)) utf8 = StripPrefixes(utf8, &underline);
   bool single = (format & DT_SINGLELINE) != 0;
   if ((format & DT_WORDBREAK) && !single) utf8 = WrapAtSpaces(lf, std::move(utf8), width);
+  if (format & DT_END_ELLIPSIS) utf8 = CutWithEllipsis(lf, utf8, width, single, &underline);
   LayoutPtr layout = NewLayout(lf, utf8, underline);
   pango_layout_set_single_paragraph_mode(layout.get(), single);
-  if (format & DT_END_ELLIPSIS) {
-    pango_layout_set_width(layout.get(), width * PANGO_SCALE);
-    pango_layout_set_ellipsize(layout.get(), PANGO_ELLIPSIZE_END);
-  }
   *empty = utf8.empty();
   return layout;
 }

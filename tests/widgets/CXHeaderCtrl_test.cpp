@@ -171,6 +171,32 @@ TEST_F(HeaderTest, ALongCaptionStaysInsideItsColumn) {
   EXPECT_GT(last, 190);
 }
 
+TEST_F(HeaderTest, ACutCaptionIsCentredLikeTheTextItShows) {
+  AddThreeColumns();
+  // Column 1's room (its width less 6 pixels each side) holds three characters and the ellipsis
+  // with most of a fourth character to spare.
+  gdi::CDC measure;
+  measure.CreateCompatibleDC(nullptr);
+  if (gdi::CFont* font = header.GetFont()) measure.SelectObject(font);
+  const std::string syllable = text::Ansi("가");
+  const std::string shown = syllable + syllable + syllable + text::Ansi("…");
+  const int room = measure.GetTextExtent(shown).cx + measure.GetTextExtent(syllable).cx - 1;
+  HDITEM item;
+  item.mask = HDI_WIDTH;
+  item.cxy = room + 12;
+  header.SetItem(1, &item);
+  std::string caption;
+  for (int i = 0; i < 20; ++i) caption += syllable;
+  SetCaption(1, caption);
+  const auto cut = Ink(41, 40 + room + 11);
+  // What the cut caption shows, drawn as it is, lands on the same pixels: in the middle of the
+  // room, not at its left edge.
+  SetCaption(1, shown);
+  const auto whole = Ink(41, 40 + room + 11);
+  EXPECT_GT(whole.first, 46);
+  EXPECT_EQ(cut, whole);
+}
+
 TEST_F(HeaderTest, ASystemColourChangeRepaintsInTheNewColours) {
   SysColorsGuard restore;
   AddThreeColumns();

@@ -72,6 +72,38 @@ TEST(DcText, EndEllipsisKeepsTheTextInsideItsWidth) {
   EXPECT_EQ(measure.Width(), p.dc.GetTextExtent("AB").cx);
 }
 
+TEST(DcText, ACutTextKeepsItsAlignment) {
+  // Room for five W's and the ellipsis plus most of another W: what shows is five W's and the
+  // ellipsis, and the part of the room it leaves is where the alignment puts it.
+  Page measure;
+  const int w = measure.dc.GetTextExtent("W").cx;
+  const int shown = measure.dc.GetTextExtent("WWWWW" + Ansi("…")).cx;
+  ASSERT_GT(w, 4);
+  const int left = 10, room = shown + w - 1;
+  const std::string text(30, 'W');
+  auto inkOf = [&](UINT align) {
+    Page p;
+    RECT r{left, 5, left + room, 25};
+    p.dc.DrawText(text, &r, align | DT_SINGLELINE | DT_END_ELLIPSIS);
+    return InkBox(p.surface);
+  };
+  const RECT atLeft = inkOf(DT_LEFT), centred = inkOf(DT_CENTER), atRight = inkOf(DT_RIGHT);
+  ASSERT_FALSE(atLeft.IsEmpty());
+  EXPECT_EQ(atLeft.Width(), centred.Width());
+  EXPECT_EQ(atLeft.Width(), atRight.Width());
+  EXPECT_LE(atLeft.right, left + shown);
+  EXPECT_EQ(centred.left - atLeft.left, (room - shown) / 2);
+  EXPECT_EQ(atRight.left - atLeft.left, room - shown);
+  // A text that fits is not cut.
+  Page whole;
+  RECT r{0, 0, 190, 20};
+  whole.dc.DrawText("WWW", &r, DT_SINGLELINE | DT_END_ELLIPSIS);
+  Page plain;
+  RECT same{0, 0, 190, 20};
+  plain.dc.DrawText("WWW", &same, DT_SINGLELINE);
+  EXPECT_EQ(InkBox(whole.surface), InkBox(plain.surface));
+}
+
 TEST(DcText, HorizontalAlignmentAndVerticalCentre) {
   const RECT r{0, 0, 200, 60};
   auto inkOf = [&](UINT format) {
