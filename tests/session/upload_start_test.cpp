@@ -1,0 +1,76 @@
+// When UploadFiles lets an upload start: the size limit a page never set, the image total right at
+// its limit, and an upload of rows the server already holds.
+#include <gtest/gtest.h>
+
+#include "tests/session/upload_fixture.h"
+
+namespace drev::testing {
+namespace {
+
+using drevtest::ReceiverProcess;
+using nlohmann::json;
+using Names = std::vector<std::string>;
+
+const Names kFinished{"StartUpload", "ChangeFileList", "OnContentReceived"};
+
+// The names of the parts the receiver got, in order.
+Names NamesOf(const json& parts) {
+  Names names;
+  for (const json& part : parts) names.push_back(part["name"].get<std::string>());
+  return names;
+}
+
+int PostsTo(const ReceiverProcess& receiver) {
+  const std::string output = receiver.Output();
+  int count = 0;
+  for (std::size_t at = output.find("POST "); at != std::string::npos; at = output.find("POST ", at + 1)) ++count;
+  return count;
+}
+
+TEST_F(UploadTest, ALimitNeverSetRefusesRowsWithBytesButNotAnEmptyFile) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("SetUploadSize", {std::int32_t{0}}).ok());  // the limit a page starts with
+
+  Pick({MakeFile("empty.txt", 0)});
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(EventNames(), kFinished);
+  EXPECT_EQ(NamesOf(LastReply()["files"]), Names{"ATTACH_FILES"});
+
+  Pick({MakeFile("one byte.txt", 1)});
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(Messages(), Names{"첨부된 파일이 용량을 초과 하였습니다"});
+  EXPECT_TRUE(EventLog().empty());
+  EXPECT_EQ(Count("ATTACH_FILE"), 1);
+}
+
+TEST_F(UploadTest, ImagesRightAtTheirLimitAreSent) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("AddImage", {"first", MakeFile("first.png", 2'097'151)}).ok());
+  ASSERT_TRUE(Host().Call("AddImage", {"second", MakeFile("second.png", 1)}).ok());
+  Host().Events().Clear();
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(EventNames(), kFinished);
+  EXPECT_EQ(NamesOf(LastReply()["files"]), (Names{"first", "second"}));
+  EXPECT_EQ(Count("ATTACH_IMAGE"), 0);
+}
+
+TEST_F(UploadTest, OnlyRowsTheServerHoldsStillRunTheUploadAndAreGoneAfterIt) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("AddPreUploadFile", {"held.doc", std::int32_t{8}, std::int32_t{300}, false}).ok());
+  ASSERT_TRUE(Host().Call("AddPreUploadFile", {"kept.hwp", std::int32_t{9}, std::int32_t{400}, false}).ok());
+  Host().Events().Clear();
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(EventNames(), kFinished);
+  EXPECT_EQ(EventLog().at(1), "ChangeFileList(\"0Byte\", \"0Byte\")");
+  EXPECT_EQ(PostsTo(receiver), 1);
+  EXPECT_TRUE(LastReply()["files"].empty());  // the server's own files are not sent back to it
+  EXPECT_EQ(Host().Call("GetUploadSize").value.lVal(), 0);
+}
+
+}  // namespace
+}  // namespace drev::testing
