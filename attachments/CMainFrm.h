@@ -15,6 +15,8 @@
 #include "platform/win/cdialog.h"
 #include "widgets/CXListCtrl.h"
 
+class CProgressDlg;
+
 // Ownership: each record belongs to exactly one place — a list row (the row's item data, see
 // GetRecord/AdoptRecord/TakeRecord), m_listImage or m_listDelete — and whoever takes it out of that
 // place destroys it or hands it on. m_listUpload only borrows row records for one upload.
@@ -22,6 +24,11 @@
 // Every operation runs on the control's user-interface thread. The operations that change rows,
 // images or deletions end with UpdateTotals, which tells the control (UM_LIST_CHANGED, sent through
 // the current control and handled before UpdateTotals returns).
+//
+// While an upload runs (IsUploadRunning) its worker reads the rows, images and deletions on another
+// thread, so every operation that would change them, and a second UploadFiles, returns at once
+// without doing anything, as in scrap mode. The page's StartUpload handler runs in that time; its
+// CancelUpload, ChangeFileList and OnContentReceived handlers run after the worker has ended.
 class CMainFrm : public plat::win::CDialog {
  public:
   enum { IDD = 101 };
@@ -47,7 +54,7 @@ class CMainFrm : public plat::win::CDialog {
   void AddPreUploadFile(const std::string& filename, std::int32_t fileid, std::int32_t filesize,
                         std::int32_t bIsImageFile);
   // Adds a local file row. 1 = added (also in scrap mode, where nothing happens), 0 = refused by
-  // the count limit (the message has been shown).
+  // the count limit (the message has been shown) or because an upload runs.
   int AddFileItem(const std::string& path, int icon, std::int32_t size);
   // Adds a server file row for `record`; a refused record (scrap mode, count limit) is destroyed.
   void AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std::int32_t size);
@@ -71,8 +78,12 @@ class CMainFrm : public plat::win::CDialog {
 
   // ----- starting an upload (CMainFrm_upload.cpp) -----
   // Checks the limits and runs the progress dialog: 1 when the call ended without a user cancel,
-  // 0 after a cancel.
+  // 0 after a cancel. A call made while an upload runs (from a StartUpload handler) does nothing
+  // and returns 1.
   std::int32_t UploadFiles();
+  // True from the hand-off of the lists to an upload's progress dialog until that dialog has seen
+  // its worker end.
+  bool IsUploadRunning() const;
 
   // ----- the model (CMainFrm.cpp) -----
   // Empties the rows, the images and the deletions (destroying their records) and the upload
@@ -136,4 +147,6 @@ class CMainFrm : public plat::win::CDialog {
   void OnDestroy();
   plat::LRESULT OnNotify(const plat::win::NMHDR* header);
   void OnDeleteItem(const plat::win::NMLISTVIEW* notice);
+
+  const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles
 };

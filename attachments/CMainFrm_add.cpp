@@ -65,7 +65,7 @@ bool AddLocalFile(CMainFrm& frame, const std::string& path) {
 }  // namespace
 
 void CMainFrm::AttachFiles() {
-  if (m_bScrap) return;
+  if (m_bScrap || IsUploadRunning()) return;
   std::vector<char> fileNames(kFileNameBufferSize, '\0');
   shell::CFileDialog dialog(plat::TRUE, nullptr, nullptr,
                             shell::OFN_ALLOWMULTISELECT | shell::OFN_FILEMUSTEXIST | shell::OFN_HIDEREADONLY |
@@ -79,7 +79,7 @@ void CMainFrm::AttachFiles() {
 }
 
 void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
-  if (!m_bScrap) {
+  if (!m_bScrap && !IsUploadRunning()) {
     const plat::UINT count = shell::DragQueryFileA(hDropInfo, shell::kDragQueryCount, nullptr, 0);
     for (plat::UINT i = 0; i < count; ++i) {
       // A path longer than the path buffer would come out cut short, naming another file or none:
@@ -101,7 +101,7 @@ void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
 }
 
 void CMainFrm::AddImage(const std::string& paramName, const std::string& strFilePath) {
-  if (m_bScrap) return;
+  if (m_bScrap || IsUploadRunning()) return;
   std::int32_t size = 0;
   if (!ReadFileSize(strFilePath, size)) return;
   auto record = std::make_unique<CAttachFile>();
@@ -119,6 +119,7 @@ void CMainFrm::AddImage(const std::string& paramName, const std::string& strFile
 
 void CMainFrm::AddPreUploadFile(const std::string& filename, std::int32_t fileid, std::int32_t filesize,
                                 std::int32_t bIsImageFile) {
+  if (IsUploadRunning()) return;
   auto record = std::make_unique<CAttachFile>();
   record->m_nFileId = fileid;
   record->m_bImage = bIsImageFile;
@@ -181,6 +182,7 @@ bool InsertRow(CMainFrm& frame, std::unique_ptr<CAttachFile> record, int icon, s
 
 int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size) {
   if (m_bScrap) return 1;
+  if (IsUploadRunning()) return 0;
   // Without its window the list can take no row (and its limit is not known yet).
   if (!m_ctlList.GetSafeHwnd() || !RoomForRow(*this)) return 0;
   auto record = std::make_unique<CAttachFile>();
@@ -198,7 +200,7 @@ int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size) 
 }
 
 void CMainFrm::AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
-  if (m_bScrap || !record) return;
+  if (m_bScrap || !record || IsUploadRunning()) return;
   if (!m_ctlList.GetSafeHwnd() || !RoomForRow(*this)) return;
   const std::int32_t appended = record->m_nSize;
   if (!InsertRow(*this, std::move(record), icon, size)) return;

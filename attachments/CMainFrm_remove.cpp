@@ -7,7 +7,7 @@
 #include "control/CurrentControl.h"
 
 void CMainFrm::DeleteSelectedItem() {
-  if (m_bScrap) return;
+  if (m_bScrap || IsUploadRunning()) return;
   // The size reported is that of the last row removed in the walk from the bottom, which is the
   // lowest ticked row: the page has always been told that one, not the sum.
   std::int32_t removedSize = 0;
@@ -29,7 +29,7 @@ void CMainFrm::DeleteSelectedItem() {
 }
 
 void CMainFrm::DeleteAllItem(std::uint16_t uType) {
-  if (m_bScrap) return;
+  if (m_bScrap || IsUploadRunning()) return;
   const std::int32_t kind = static_cast<std::int32_t>(static_cast<std::uint32_t>(uType));
   for (int row = GetRowCount() - 1; row >= 0; --row) {
     const CAttachFile* record = GetRecord(row);
@@ -41,7 +41,7 @@ void CMainFrm::DeleteAllItem(std::uint16_t uType) {
 }
 
 void CMainFrm::AddDeleteFile(std::int32_t fileid, std::int32_t filesize, std::int32_t bIsImage) {
-  if (m_bScrap) return;
+  if (m_bScrap || IsUploadRunning()) return;
   auto record = std::make_unique<CAttachFile>();
   record->m_nFileId = fileid;
   record->m_nSize = filesize;

@@ -1,5 +1,7 @@
 // Starting an upload: the size checks, the decision whether anything is to be sent, the hand-off of
 // the three lists to the progress dialog and the two ways the upload ends.
+#include <utility>
+
 #include "attachments/CMainFrm.h"
 #include "control/CurrentControl.h"
 #include "platform/text/text.h"
@@ -24,8 +26,14 @@ void SendToControl(plat::UINT message) {
 
 }  // namespace
 
+bool CMainFrm::IsUploadRunning() const {
+  return m_pUploadDialog != nullptr && !m_pUploadDialog->IsWorkerEnded();
+}
+
 std::int32_t CMainFrm::UploadFiles() {
-  if (m_bScrap) return 1;
+  // A second upload started from the page's StartUpload handler would empty and refill the
+  // hand-off list under the first one.
+  if (m_bScrap || IsUploadRunning()) return 1;
   // The checks use the totals as last counted; before the first count there is nothing to refuse.
   const ATTACH_TOTALS totals = m_pTotals ? *m_pTotals : ATTACH_TOTALS{};
   if (totals.nFileSize > m_nMaxUploadSize) {
@@ -59,10 +67,14 @@ std::int32_t CMainFrm::UploadFiles() {
     dialog.SetUploadList(&m_listUpload);
     dialog.SetImageList(&m_listImage);
     dialog.SetDeleteList(&m_listDelete);
+    // From here until the worker has ended, the lists belong to the upload. A page handler of the
+    // upload's end may start the next upload; this one's dialog is the running one again after it.
+    const CProgressDlg* previous = std::exchange(m_pUploadDialog, &dialog);
     SendToControl(UM_UPLOAD_START);
     // Finished: the dialog has already had the control empty the lists and hand the page the
     // reply. Cancelled: the lists stay as they were.
     if (dialog.DoModal() == pw::IDCANCEL) result = 0;
+    m_pUploadDialog = previous;
   }
   m_listUpload.clear();
   return result;

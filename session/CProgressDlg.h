@@ -69,6 +69,10 @@ class CProgressDlg : public plat::win::CDialog {
   // within 0..100; 100 when `total` is 0.
   static int PercentOf(plat::DWORD sent, plat::DWORD total);
 
+  // True once the poll timer has seen the worker's done or cancelled event (from then on the
+  // worker reads nothing more); false before the dialog runs and while the worker may still run.
+  bool IsWorkerEnded() const { return m_bWorkerEnded; }
+
  protected:
   void DoDataExchange(plat::win::CDataExchange* pDX) override;
   plat::BOOL OnInitDialog() override;
