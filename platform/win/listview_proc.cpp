@@ -209,6 +209,12 @@ LRESULT WindowMessage(HWND hwnd, ListViewState& s, UINT msg, WPARAM wParam, LPAR
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
     }
+    case WM_SETREDRAW:
+      // As the platform's list does (and callers rely on): turning drawing back on repaints the
+      // whole list, since whatever changed while it was off was never marked for painting.
+      DefWindowProc(hwnd, msg, wParam, lParam);
+      if (wParam) InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
     case WM_ERASEBKGND: return EraseBackground(hwnd, s, wParam);
     case WM_PAINT: PaintList(hwnd, s); return 0;
     case WM_NCDESTROY:

@@ -4,10 +4,15 @@
 
 #include "control/CurrentControl.h"
 #include "control/UploadSettings.h"
+#include "platform/gdi/objects.h"
+#include "platform/gdi/surface.h"
+#include "platform/gdi/syscolor.h"
 #include "platform/shell/system_icons.h"
 #include "platform/win/commctrl.h"
 #include "platform/win/message.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
+#include "resources/resource.h"
 #include "tests/control/control_fixture.h"
 
 namespace drev::testing {
@@ -85,6 +90,44 @@ TEST_F(WindowTest, ResizingKeepsTheDialogFillingTheControlAndTheNameColumnTaking
     EXPECT_EQ(ColumnWidth(0), 40);
     EXPECT_EQ(ColumnWidth(2), 70);
   }
+}
+
+TEST_F(WindowTest, AnEmptyListShowsTheDropHintUntilARowArrivesAndNoColumnHeaderShows) {
+  PlaceWithWindow(600, 300);
+  // The list's rows start at its top: its header is set up but never shown.
+  auto header = reinterpret_cast<pw::HWND>(pw::SendMessage(List(), pw::LVM_GETHEADER, 0, 0));
+  ASSERT_NE(header, nullptr);
+  EXPECT_FALSE(pw::IsWindowVisible(header));
+  // The drop hint, unscaled, 5 pixels right of the centre across and centred down.
+  plat::gdi::CBitmap hint;
+  ASSERT_TRUE(hint.LoadBitmap(IDB_DROP_HINT));
+  const plat::gdi::Surface& picture = *hint.GetSurface();
+  const plat::RECT client = Client(List());
+  const int x = (client.Width() - picture.Width() + 10) / 2;
+  const int y = (client.Height() - picture.Height()) / 2;
+  int same = 0;
+  for (int py = 0; py < picture.Height(); ++py)
+    for (int px = 0; px < picture.Width(); ++px)
+      same += pw::GetWindowPixel(List(), x + px, y + py) == picture.GetPixel(px, py);
+  EXPECT_EQ(same, picture.Width() * picture.Height());
+  const plat::COLORREF window = plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOW);
+  EXPECT_EQ(pw::GetWindowPixel(List(), x - 1, y + 10), window);
+
+  ASSERT_TRUE(Host().Call("AddPreUploadFile", {"a.doc", std::int32_t{1}, std::int32_t{10}, false}).ok());
+  plat::RECT row{};
+  row.left = pw::LVIR_BOUNDS;
+  ASSERT_TRUE(pw::SendMessage(List(), pw::LVM_GETITEMRECT, 0, reinterpret_cast<plat::LPARAM>(&row)));
+  EXPECT_EQ(row.top, 0);
+  ASSERT_LT(row.bottom, y);
+  // The new row shows (a file the server holds: grey text), and the hint is gone.
+  int grey = 0;
+  for (int py = row.top; py < row.bottom; ++py)
+    for (int px = row.left; px < row.right; ++px) grey += pw::GetWindowPixel(List(), px, py) == 0x787878;
+  EXPECT_GT(grey, 0);
+  int blank = 0;
+  for (int py = 0; py < picture.Height(); ++py)
+    for (int px = 0; px < picture.Width(); ++px) blank += pw::GetWindowPixel(List(), x + px, y + py) == window;
+  EXPECT_EQ(blank, picture.Width() * picture.Height());
 }
 
 TEST_F(WindowTest, WithoutAWindowResizingIsRefusedAndASecondWindowIsRefused) {

@@ -278,6 +278,22 @@ TEST_F(ListViewTest, PaintRunsTheCustomDrawStagesForEveryItemAndColumn) {
   EXPECT_EQ(parent.drawStages, expected);
 }
 
+TEST_F(ListViewTest, TurningDrawingBackOnRepaintsTheWholeList) {
+  list.UpdateWindow();
+  parent.customDraw = true;
+  list.SetRedraw(FALSE);
+  ASSERT_EQ(list.InsertItem(3, "row3"), 3);
+  list.SetItemData(3, 103);
+  list.Update(3);
+  EXPECT_TRUE(parent.drawStages.empty()) << "nothing paints while drawing is off";
+  list.SetRedraw(TRUE);
+  list.UpdateWindow();
+  std::vector<int> rows;
+  for (const auto& [stage, index] : parent.drawStages)
+    if (stage == CDDS_ITEMPREPAINT) rows.push_back(index);
+  EXPECT_EQ(rows, (std::vector<int>{0, 1, 2, 3}));
+}
+
 TEST_F(ListViewTest, ItemsColumnsAndStatesRoundTrip) {
   LVCOLUMN column;
   column.mask = LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
