@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "host/DispatchProxy.h"
 #include "host/ScriptText.h"
@@ -18,6 +19,12 @@ namespace {
 constexpr const char* kEngineKey = DUK_HIDDEN_SYMBOL("drevEngine");
 constexpr const char* kHandlersKey = DUK_HIDDEN_SYMBOL("drevHandlers");
 constexpr const char* kObjectsKey = DUK_HIDDEN_SYMBOL("drevObjects");
+
+// A handler that calls its object, whose event calls the handler again, nests native frames of the
+// host and the object between every two handler calls. The engine refuses a call nested too deep
+// by throwing from the call itself, past those frames and their destructors; the host refuses
+// first, well within the engine's limit (about three engine levels per handler level).
+constexpr int kMaxHandlerDepth = 100;
 
 // Duktape calls this when it cannot go on (an error outside any protected call, or memory gone);
 // the heap is unusable then, so the host stops with a message rather than running on broken state.
@@ -181,6 +188,16 @@ void ScriptEngine::Report(int line, std::string_view message) {
 }
 
 bool ScriptEngine::CallHandler(int ref, std::span<const plat::com::Variant> args) {
+  if (handlerDepth_ >= kMaxHandlerDepth) {
+    Report(0, "event handlers nested more than " + std::to_string(kMaxHandlerDepth) +
+                  " deep (a handler that makes its own event fire again?): this one was not run");
+    return false;
+  }
+  struct DepthGuard {
+    int& depth;
+    explicit DepthGuard(int& d) : depth(d) { ++depth; }
+    ~DepthGuard() { --depth; }
+  } guard(handlerDepth_);
   duk_push_global_stash(ctx_);
   duk_get_prop_string(ctx_, -1, kHandlersKey);
   duk_get_prop_index(ctx_, -1, static_cast<duk_uarridx_t>(ref));

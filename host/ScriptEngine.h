@@ -45,7 +45,8 @@ class ScriptEngine {
   // script error.
   std::optional<int> CompileHandler(const std::vector<std::string>& params, std::string_view body, int firstLine);
 
-  // Calls handler `ref` with the event's arguments. False after a script error in it.
+  // Calls handler `ref` with the event's arguments. False after a script error in it, and when
+  // handlers are already nested 100 deep (reported as a script error; the handler is not run).
   bool CallHandler(int ref, std::span<const plat::com::Variant> args);
 
   // Script errors so far.
@@ -74,6 +75,7 @@ class ScriptEngine {
   duk_hthread* ctx_ = nullptr;
   int errors_ = 0;
   int handlerCount_ = 0;
+  int handlerDepth_ = 0;  // handler calls under way, one inside another
 };
 
 }  // namespace drev::host

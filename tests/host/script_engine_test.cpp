@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@ class FakeObject : public pc::RefCounted<pc::IDispatch> {
   };
   std::vector<Call> calls;
   pc::Variant count = pc::Variant::I4(3);
+  std::function<void()> onFire;  // what method Fire does: the object firing its event at once
 
   plat::HRESULT GetTypeInfoCount(plat::UINT* n) override {
     *n = 0;
@@ -33,7 +35,7 @@ class FakeObject : public pc::RefCounted<pc::IDispatch> {
   }
   plat::HRESULT GetIDsOfNames(std::span<const std::u16string_view> names, pc::DISPID* ids) override {
     static const std::map<std::u16string, pc::DISPID> known = {
-        {u"echo", 1}, {u"count", 2}, {u"declared", 3}, {u"hidden", 4}};
+        {u"echo", 1}, {u"count", 2}, {u"declared", 3}, {u"hidden", 4}, {u"fire", 5}};
     std::u16string lower(names[0]);
     for (auto& c : lower) c = static_cast<char16_t>(c < 128 ? std::tolower(c) : c);
     auto it = known.find(lower);
@@ -46,6 +48,10 @@ class FakeObject : public pc::RefCounted<pc::IDispatch> {
     if (id == 1 && (flags & pc::DISPATCH_METHOD)) {
       if (args.empty()) return pc::DISP_E_BADPARAMCOUNT;
       if (result) *result = args[0];
+      return pc::S_OK;
+    }
+    if (id == 5 && (flags & pc::DISPATCH_METHOD)) {
+      if (onFire) onFire();
       return pc::S_OK;
     }
     if ((id == 2 || id == 4) && (flags & pc::DISPATCH_PROPERTYPUT)) {
@@ -63,7 +69,7 @@ class FakeObject : public pc::RefCounted<pc::IDispatch> {
 pc::TypeDispInterface Methods() {
   pc::TypeDispInterface itf;
   itf.name = "_DFake";
-  itf.methods = {{1, "Echo", {{"value", pc::VT_BSTR}}, pc::VT_BSTR, ""}};
+  itf.methods = {{1, "Echo", {{"value", pc::VT_BSTR}}, pc::VT_BSTR, ""}, {5, "Fire", {}, pc::VT_EMPTY, ""}};
   itf.properties = {{2, "Count", {}, pc::VT_I4, ""}, {3, "Declared", {}, pc::VT_I4, ""}};
   return itf;
 }
@@ -219,6 +225,24 @@ TEST_F(ScriptEngineTest, AnErrorInAHandlerIsReportedAtItsLineAndEndsOnlyThatHand
   EXPECT_EQ(lines[0].rfind("script error at line 71: ReferenceError", 0), 0u) << lines[0];
   EXPECT_FALSE(engine_.CompileHandler({}, "}{", 80));
   EXPECT_EQ(engine_.ErrorCount(), 2);
+}
+
+TEST_F(ScriptEngineTest, AHandlerThatFiresItsOwnEventAgainIsStoppedByTheHostWithOneReport) {
+  object_->onFire = [this] {
+    const pc::Variant args[] = {pc::Variant::Bstr(u"again")};
+    for (int ref : script_.HandlersOf("Changed")) engine_.CallHandler(ref, args);
+  };
+  engine_.Run("var depth = 0;\nfake.attachEvent('Changed', function () { depth++; fake.Fire(); });", 1);
+  EXPECT_EQ(EvalText("fake.Fire(); depth"), "100");
+  EXPECT_EQ(engine_.ErrorCount(), 1);
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0].rfind("script error at line 0: event handlers nested more than 100 deep", 0), 0u) << lines[0];
+  // Once the nesting has unwound, handlers run again.
+  object_->onFire = nullptr;
+  EvalText("depth = 0");
+  for (int ref : script_.HandlersOf("Changed")) EXPECT_TRUE(engine_.CallHandler(ref, {}));
+  EXPECT_EQ(EvalText("depth"), "1");
 }
 
 }  // namespace
