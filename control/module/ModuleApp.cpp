@@ -41,7 +41,9 @@ class ModuleApp {
     RegisterModuleResources(&kResourceOwner);
     AfxGetAppName();
     if (!AfxOleInit()) {
-      plat::win::MessageBoxA(nullptr, "AfxOleInit Error!", AfxGetAppName().c_str(), plat::win::MB_OK);
+      // The program's one kind of message box: an exclamation icon and an OK button.
+      plat::win::MessageBoxA(nullptr, "AfxOleInit Error!", AfxGetAppName().c_str(),
+                             plat::win::MB_OK | plat::win::MB_ICONEXCLAMATION);
       return;
     }
     started_ = true;
