@@ -215,6 +215,22 @@ TEST_F(Transport, AServerThatDropsTheConnectionMidBodyRaisesTheInternetError) {
   // Where it shows depends on how much the socket buffers took in: at a write or at the end.
 }
 
+TEST_F(Transport, ARefererHoldingALineBreakIsNeverSentAndFailsWhenTheRequestStarts) {
+  ReceiverProcess receiver(WithOptions());
+  CBasicHttp http(session_.Get());
+  Blocks blocks;
+  Prepare(http, blocks);
+  http.SetServerName(receiver.Address());
+  http.SetRefererUrl("http://www.example.com/write\r\nX-Injected: 1");
+  http.AddItem("text", "value", "", "", 0);
+  // Opening does not report the refused request; starting it does, before a byte reaches the server.
+  EXPECT_NO_THROW(http.OpenRequest());
+  EXPECT_EQ(http.GetFile(), nullptr);
+  EXPECT_THROW(http.SendRequest(), plat::inet::InternetException);
+  http.Close();
+  EXPECT_EQ(receiver.Output().find("POST"), std::string::npos) << receiver.Output();
+}
+
 TEST_F(Transport, AnUnreachableServerRaisesCannotConnect) {
   CBasicHttp http(session_.Get());
   Blocks blocks;
