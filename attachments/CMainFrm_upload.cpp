@@ -20,6 +20,15 @@ void ShowMessage(pw::HWND owner, const std::string& text) {
   pw::MessageBoxA(owner, text.c_str(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
 }
 
+// A local file's record holds the low 32 bits of its size, so a file of 2 GiB or more reads as a
+// negative number and a few large files wrap the 32-bit totals; either would slip under any limit.
+// The limits are therefore checked against 64-bit sums in which a local file counts its unsigned
+// size. A server row counts the size the page gave it. Below 2 GiB in all the sums equal the totals.
+std::int64_t BytesForLimit(const CAttachFile& record) {
+  return record.m_bServer == 0 ? static_cast<std::int64_t>(static_cast<std::uint32_t>(record.m_nSize))
+                               : static_cast<std::int64_t>(record.m_nSize);
+}
+
 void SendToControl(plat::UINT message) {
   if (IUploadControl* control = GetCurrentControl()) control->SendToControl(message, 0, 0);
 }
@@ -34,13 +43,19 @@ std::int32_t CMainFrm::UploadFiles() {
   // A second upload started from the page's StartUpload handler would empty and refill the
   // hand-off list under the first one.
   if (m_bScrap || IsUploadRunning()) return 1;
-  // The checks use the totals as last counted; before the first count there is nothing to refuse.
-  const ATTACH_TOTALS totals = m_pTotals ? *m_pTotals : ATTACH_TOTALS{};
-  if (totals.nFileSize > m_nMaxUploadSize) {
+  // Without a totals block nothing has been counted yet, and there is nothing to refuse.
+  std::int64_t rowBytes = 0;
+  std::int64_t imageBytes = 0;
+  if (m_pTotals) {
+    for (int row = 0; row < GetRowCount(); ++row)
+      if (const CAttachFile* record = GetRecord(row)) rowBytes += BytesForLimit(*record);
+    for (const auto& record : m_listImage) imageBytes += BytesForLimit(*record);
+  }
+  if (rowBytes > m_nMaxUploadSize) {
     ShowMessage(GetSafeHwnd(), plat::text::Ansi("첨부된 파일이 용량을 초과 하였습니다"));
     return 1;
   }
-  if (totals.nImageSize > kMaxImageUploadSize) {
+  if (imageBytes > kMaxImageUploadSize) {
     ShowMessage(GetSafeHwnd(), plat::text::Ansi("추가된 이미지 파일이 용량을 초과 하였습니다"));
     m_listImage.clear();
     UpdateTotals();

@@ -2,6 +2,8 @@
 // its limit, and an upload of rows the server already holds.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "tests/session/upload_fixture.h"
 
 namespace drev::testing {
@@ -70,6 +72,36 @@ TEST_F(UploadTest, OnlyRowsTheServerHoldsStillRunTheUploadAndAreGoneAfterIt) {
   EXPECT_EQ(PostsTo(receiver), 1);
   EXPECT_TRUE(LastReply()["files"].empty());  // the server's own files are not sent back to it
   EXPECT_EQ(Host().Call("GetUploadSize").value.lVal(), 0);
+}
+
+// Files of 2 GiB and more, or rows whose sizes together pass 2 GiB, must not slip under the limit
+// through the 32-bit totals. Sparse files: the upload is refused before any byte is read.
+std::string Sparse(const std::string& path, std::uintmax_t size) {
+  std::filesystem::resize_file(path, size);
+  return path;
+}
+
+const Names kRowsTooBig{"첨부된 파일이 용량을 초과 하였습니다"};
+
+TEST_F(UploadTest, AFileOfThreeGibibytesIsHeldToTheLimit) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());  // limit 1 GiB
+  Pick({Sparse(MakeFile("three gib.iso", 0), std::uintmax_t{3} << 30)});
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(Messages(), kRowsTooBig);
+  EXPECT_TRUE(EventLog().empty());
+  EXPECT_EQ(PostsTo(receiver), 0);
+}
+
+TEST_F(UploadTest, RowsWhoseSizesTogetherPassTwoGibibytesAreHeldToTheLimit) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("SetUploadSize", {std::int32_t{0x7FFFFFFF}}).ok());
+  Pick({Sparse(MakeFile("first half.bin", 0), 0x60000000), Sparse(MakeFile("second half.bin", 0), 0x60000000)});
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(Messages(), kRowsTooBig);
+  EXPECT_EQ(PostsTo(receiver), 0);
+  EXPECT_EQ(Count("ATTACH_FILE"), 2);
 }
 
 }  // namespace
