@@ -36,7 +36,8 @@ class DiscardReceiver {
   pid_t pid_ = -1;
 };
 
-// Makes `path` a file of exactly `size` bytes of patterned content unless it already is one.
+// Makes `path` a file of exactly `size` bytes of patterned content unless it already is one, and
+// leaves it in the page cache.
 void EnsureDataFile(const std::string& path, std::uint64_t size);
 
 // The folder of the running program.
@@ -46,7 +47,7 @@ std::string ProgramFolder();
 struct Options {
   std::string data;
   std::vector<unsigned> sizesMiB;
-  int repeat = 1;
+  int repeat = 3;  // best of three: one run on a shared machine is easily disturbed
 };
 
 // Parses --data DIR, --sizes MiB,... and --repeat N over `options` (which holds the defaults; data
