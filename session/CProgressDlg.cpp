@@ -48,9 +48,10 @@ CProgressDlg::~CProgressDlg() {
   // it the worker thread.
   if (GetSafeHwnd()) DestroyWindow();
   EndWorker();
-  // The session stays open until no keep-alive request can still be using it.
-  m_keepAlive.JoinAll();
+  // Closing the session first ends a keep-alive request still waiting on the server at once (one not
+  // yet started fails on the closed handle), so the join does not wait out the HTTP time limits.
   if (m_hSession != nullptr) inet::InternetCloseHandle(m_hSession);
+  m_keepAlive.JoinAll();
 }
 
 void CProgressDlg::DoDataExchange(pw::CDataExchange* pDX) {

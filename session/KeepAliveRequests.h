@@ -17,9 +17,9 @@
 //
 // Lifetime: a thread uses the session handle and its own copy of the address, nothing of its starter.
 // Starting a new request does not forget the earlier ones: every thread is kept until it is joined,
-// and the destructor joins whatever still runs. The owner of the session must therefore destroy
-// this object (or call JoinAll) before it closes the session, so that no request meets a session
-// closed under it. All calls come from one thread (the dialog's).
+// and the destructor joins whatever still runs. The owner may close the session before it joins:
+// a request in flight then ends at once with 12017 and one not yet started fails on the closed
+// handle, so the join is prompt. All calls come from one thread (the dialog's).
 class KeepAliveRequests {
  public:
   KeepAliveRequests() = default;

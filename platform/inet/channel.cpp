@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <limits>
 #include <optional>
@@ -56,14 +57,30 @@ struct HttpChannel::Impl {
   beast::flat_buffer buffer{kMaxReplyHeaderBytes + 64 * 1024};
   std::optional<http::response_parser<http::buffer_body>> parser;
   bool open = false;
+  std::atomic<bool> aborted{false};  // set by Abort from any thread; never cleared
 
   // Starts one asynchronous operation and runs the io_context until it (and its timer) completed.
+  // Abort stops the io_context from another thread: the operation is then cancelled, its handler
+  // drained, and the result is operation_aborted. The flag is tested after restart, so an Abort that
+  // came before restart is not lost, and one that comes after it leaves the io_context stopped.
   template <class Initiate>
   beast::error_code Run(Initiate&& initiate) {
     beast::error_code result = net::error::operation_aborted;
-    initiate([&result](beast::error_code ec, auto&&...) { result = ec; });
+    bool completed = false;
+    initiate([&result, &completed](beast::error_code ec, auto&&...) {
+      result = ec;
+      completed = true;
+    });
     ioc.restart();
-    ioc.run();
+    if (!aborted.load()) ioc.run();
+    if (!completed) {
+      beast::error_code ignored;
+      stream.socket().cancel(ignored);
+      stream.cancel();
+      ioc.restart();
+      ioc.run();
+      return net::error::operation_aborted;
+    }
     return result;
   }
 
@@ -216,5 +233,10 @@ DWORD HttpChannel::ReadBody(char* buffer, std::size_t size, std::size_t& got, DW
 }
 
 void HttpChannel::Close() { impl_->CloseSocket(); }
+
+void HttpChannel::Abort() {
+  impl_->aborted.store(true);
+  impl_->ioc.stop();
+}
 
 }  // namespace plat::inet::detail

@@ -30,7 +30,7 @@ std::string SerializeRequestHead(const RequestHead& head);
 
 // A connection to one server for one request and its reply. Every operation returns ERROR_SUCCESS (0)
 // or a WinInet error number; after a failure the connection is closed and stays closed. Not for use
-// from two threads at once.
+// from two threads at once, except for Abort.
 class HttpChannel {
  public:
   HttpChannel();
@@ -63,6 +63,10 @@ class HttpChannel {
 
   // Closes the socket; safe to repeat.
   void Close();
+
+  // The one operation that may come from another thread: the operation in progress ends as soon as
+  // it can with 12017 (ERROR_INTERNET_OPERATION_CANCELLED), and so does every later one.
+  void Abort();
 
  private:
   struct Impl;

@@ -40,6 +40,9 @@ class HandleObject {
   HandleObject(HandleKind kind, TimeoutValues timeouts) : kind_(kind), timeouts_(timeouts) {}
   virtual ~HandleObject() = default;
   HandleKind Kind() const { return kind_; }
+  // Called once when the handle is closed, possibly while another thread is inside a call on the
+  // object: that call is to end as soon as it can. Safe from any thread.
+  virtual void Abort() {}
   Timeouts& Limits() { return timeouts_; }
 
  private:

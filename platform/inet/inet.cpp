@@ -197,9 +197,15 @@ HINTERNET InternetOpenUrlA(HINTERNET session, const char* url, const char* heade
   if (headers != nullptr && (error = request->AddHeaders(TextOf(headers, headersLength), HTTP_ADDREQ_FLAG_ADD)) != 0) {
     return FailHandle(error);
   }
-  if ((error = request->Start(0, {}, {})) != 0 || (error = request->End()) != 0) return FailHandle(error);
-  HINTERNET handle = detail::RegisterHandle(std::move(request), session);
-  return handle != nullptr ? handle : FailHandle(kernel::ERROR_INVALID_HANDLE);
+  // The request is a child of the session before it goes out, so that closing the session from
+  // another thread while the exchange runs ends the exchange at once.
+  HINTERNET handle = detail::RegisterHandle(request, session);
+  if (handle == nullptr) return FailHandle(kernel::ERROR_INVALID_HANDLE);
+  if ((error = request->Start(0, {}, {})) != 0 || (error = request->End()) != 0) {
+    detail::CloseHandleTree(handle);
+    return FailHandle(error);
+  }
+  return handle;
 }
 
 BOOL InternetCloseHandle(HINTERNET handle) {

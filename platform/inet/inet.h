@@ -146,7 +146,9 @@ HINTERNET InternetOpenUrlA(HINTERNET session, const char* url, const char* heade
                            DWORD flags, DWORD_PTR context);
 
 // Closes any handle and, with it, every handle opened under it; an open connection's socket is closed
-// at once (or, when another thread is inside a call on it, as that call returns).
+// at once. A call that another thread is inside on one of them (InternetOpenUrlA on a closed session
+// included) ends as soon as it can with 12017 (ERROR_INTERNET_OPERATION_CANCELLED) instead of waiting
+// for its time limit; a host name being resolved is not interrupted.
 BOOL InternetCloseHandle(HINTERNET handle);
 
 // Time limits (milliseconds, a DWORD value of at least 1) of a session, connection or request. A value

@@ -40,6 +40,11 @@ class RequestObject : public HandleObject {
   // Reads reply body bytes; `got` < `size` only at the end of the reply.
   DWORD Read(char* buffer, std::size_t size, std::size_t& got);
 
+  // The handle was closed: a connect, send or receive in progress on another thread ends with 12017,
+  // and so does every later operation. A name being resolved is not interrupted; its own time limit
+  // ends it, and the connect that would follow fails.
+  void Abort() override { channel_.Abort(); }
+
  private:
   enum class State { Composing, Sending, Replied, Broken };
 

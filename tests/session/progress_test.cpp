@@ -1,6 +1,7 @@
 // The progress dialog's bar position and its keep-alive requests, on their own.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 
 #include "platform/inet/inet.h"
@@ -54,6 +55,25 @@ TEST(KeepAlive, EveryRequestIsKeptUntilJoinedAndEachAsksForTheImageOnce) {
   ASSERT_NE(first, std::string::npos) << log;
   EXPECT_NE(log.find("GET /bin/Plimtrans.gif", first + 1), std::string::npos) << log;
   plat::inet::InternetCloseHandle(session);
+}
+
+// The dialog closes its session before it joins its keep-alive requests: a request the server has not
+// answered ends then, instead of holding the dialog's end for the HTTP time limit.
+TEST(KeepAlive, ClosingTheSessionEndsARequestTheServerHasNotAnswered) {
+  drevtest::ReceiverSetup setup;
+  setup.options = {"--reply-delay", "30000"};
+  setup.addressBase = drev::testing::kAddressBase;
+  drevtest::ReceiverProcess receiver(setup);
+  plat::inet::HINTERNET session =
+      plat::inet::InternetOpenA("zelk", plat::inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  ASSERT_NE(session, nullptr);
+  KeepAliveRequests requests;
+  ASSERT_TRUE(requests.Start(session, KeepAliveRequests::AddressFor(receiver.Address())));
+  EXPECT_EQ(requests.WaitForLast(300), plat::kernel::WAIT_TIMEOUT);  // waiting for the reply
+  const auto closed = std::chrono::steady_clock::now();
+  plat::inet::InternetCloseHandle(session);
+  requests.JoinAll();
+  EXPECT_LT(std::chrono::steady_clock::now() - closed, std::chrono::seconds(5));
 }
 
 }  // namespace

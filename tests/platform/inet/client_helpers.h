@@ -32,6 +32,12 @@ class Handle {
   }
   operator HINTERNET() const { return handle_; }
   HINTERNET get() const { return handle_; }
+  // Gives up the handle without closing it.
+  HINTERNET release() {
+    HINTERNET handle = handle_;
+    handle_ = nullptr;
+    return handle;
+  }
 
  private:
   HINTERNET handle_;

@@ -4,7 +4,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
+#include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -173,6 +176,63 @@ TEST(InetFaults, ShortConnectLimitsEndWaitsForAServerThatDoesNotAccept) {
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
   for (int filler : fillers) close(filler);
   close(listener);
+}
+
+// Closing a handle from another thread ends the call in progress under it with 12017 at once, not
+// at the call's time limit (a minute by default): a dialog closing its session does not wait for a
+// request stuck on a silent server.
+TEST(InetThreads, ClosingAHandleEndsTheCallAnotherThreadIsInside) {
+  const auto inAnotherThread = [](const std::function<DWORD()>& call, const std::function<void()>& close) {
+    std::atomic<bool> ended{false};
+    DWORD error = 0;
+    std::thread caller([&] {
+      error = call();
+      ended = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the call is waiting by now
+    EXPECT_FALSE(ended.load());
+    Clock::time_point closed = Clock::now();
+    close();
+    caller.join();
+    EXPECT_LT(Clock::now() - closed, std::chrono::seconds(5));
+    return error;
+  };
+
+  // A fetch waiting for the reply of a server that reads the request and says nothing.
+  ScriptedServer silent([](int fd) {
+    ReadOneRequest(fd);
+    ReadUntilClosed(fd);
+  });
+  HINTERNET session = OpenSession().release();
+  const std::string url = "http://127.0.0.1:" + std::to_string(silent.Port()) + "/bin/Plimtrans.gif";
+  DWORD error = inAnotherThread(
+      [&] {
+        HINTERNET request = InternetOpenUrlA(session, url.c_str(), nullptr, 0, 0, 0);
+        return request == nullptr ? GetLastError() : DWORD{0};
+      },
+      [&] { EXPECT_TRUE(InternetCloseHandle(session)); });
+  EXPECT_EQ(error, ERROR_INTERNET_OPERATION_CANCELLED);
+  EXPECT_EQ(InternetOpenUrlA(session, url.c_str(), nullptr, 0, 0, 0), nullptr);  // closed stays closed
+  EXPECT_EQ(GetLastError(), plat::kernel::ERROR_INVALID_HANDLE);
+
+  // A body write blocked on a server that never reads, ended by closing the request.
+  ScriptedServer deaf([](int fd) { ReadUntilClosed(fd); }, 0);
+  Handle writer = OpenSession();
+  Post post = OpenPost(writer, "127.0.0.1", deaf.Port());
+  const DWORD total = 256u * 1024 * 1024;
+  ASSERT_TRUE(Begin(post.request, total));
+  HINTERNET request = post.request.release();
+  error = inAnotherThread(
+      [&] {
+        std::string block = Pattern(64 * 1024);
+        DWORD written = 0;
+        for (DWORD sent = 0; sent < total; sent += static_cast<DWORD>(block.size())) {
+          if (!InternetWriteFile(request, block.data(), static_cast<DWORD>(block.size()), &written)) return GetLastError();
+        }
+        return DWORD{0};
+      },
+      [&] { EXPECT_TRUE(InternetCloseHandle(request)); });
+  EXPECT_EQ(error, ERROR_INTERNET_OPERATION_CANCELLED);
 }
 
 TEST(InetThreads, TwoThreadsUploadAndFetchThroughOneSessionAtOnce) {
