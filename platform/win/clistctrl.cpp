@@ -192,6 +192,9 @@ BOOL CListCtrl::Update(int index) { return static_cast<BOOL>(SendMessage(LVM_UPD
 BOOL CListCtrl::EnsureVisible(int index, BOOL partialOk) {
   return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, Index(index), partialOk));
 }
+BOOL CListCtrl::Scroll(SIZE size) {
+  return static_cast<BOOL>(SendMessage(LVM_SCROLL, static_cast<WPARAM>(size.cx), static_cast<LPARAM>(size.cy)));
+}
 int CListCtrl::GetTopIndex() const { return static_cast<int>(SendMessage(LVM_GETTOPINDEX)); }
 int CListCtrl::GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
 

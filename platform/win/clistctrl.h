@@ -66,7 +66,9 @@ class CListCtrl : public CWnd {
   BOOL SetTextBkColor(COLORREF color);
   BOOL RedrawItems(int first, int last);
   BOOL Update(int index);
+  // Scrolling: the rows move by whole rows; Scroll takes pixels (cy) and rounds them to rows.
   BOOL EnsureVisible(int index, BOOL partialOk);
+  BOOL Scroll(SIZE size);
   int GetTopIndex() const;
   int GetCountPerPage() const;
 };

@@ -2,6 +2,7 @@
 #include "platform/win/input.h"
 
 #include "platform/win/message.h"
+#include "platform/win/scrollbar_internal.h"
 #include "platform/win/window.h"
 #include "platform/win/window_internal.h"
 
@@ -59,6 +60,14 @@ BOOL SendMouseMove(HWND hwnd, POINT client) {
 }
 
 BOOL SendClick(HWND hwnd, POINT client, WPARAM keys) {
+  if (InVScrollBar(hwnd, client)) {
+    // A press on the window's own scroll bar is non-client input: the bar handles it on the press.
+    if (!Reachable(hwnd)) return FALSE;
+    POINT screen = MoveCursor(hwnd, client);
+    SetCurrentMessagePos(screen);
+    SendMessage(hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(HTVSCROLL), Pack(screen));
+    return TRUE;
+  }
   if (!SendMouseMove(hwnd, client)) return FALSE;
   SendMessage(hwnd, WM_LBUTTONDOWN, keys | MK_LBUTTON, Pack(client));
   if (IsWindow(hwnd)) SendMessage(hwnd, WM_LBUTTONUP, keys, Pack(client));
@@ -67,7 +76,8 @@ BOOL SendClick(HWND hwnd, POINT client, WPARAM keys) {
 
 BOOL PostClick(HWND hwnd, POINT client, WPARAM keys) {
   if (!Reachable(hwnd)) return FALSE;
-  MoveCursor(hwnd, client);
+  POINT screen = MoveCursor(hwnd, client);
+  if (InVScrollBar(hwnd, client)) return PostMessage(hwnd, WM_NCLBUTTONDOWN, static_cast<WPARAM>(HTVSCROLL), Pack(screen));
   PostMessage(hwnd, WM_MOUSEMOVE, 0, Pack(client));
   PostMessage(hwnd, WM_LBUTTONDOWN, keys | MK_LBUTTON, Pack(client));
   PostMessage(hwnd, WM_LBUTTONUP, keys, Pack(client));

@@ -12,8 +12,11 @@ BOOL GetCursorPos(POINT* point);
 
 // A left click at a client point of `hwnd`, handled now: the pointer moves there (which also becomes
 // the calling thread's current message position), then WM_MOUSEMOVE, WM_LBUTTONDOWN and
-// WM_LBUTTONUP go through the window's procedures. Owner thread only. FALSE (nothing delivered) when
-// the window or one of its ancestors is hidden or disabled, as real input would not reach it.
+// WM_LBUTTONUP go through the window's procedures. A point on the window's vertical scroll bar
+// (right of its client area) is a non-client press instead: only WM_NCLBUTTONDOWN with HTVSCROLL
+// and the screen point, which the default handling turns into WM_VSCROLL. Owner thread only. FALSE
+// (nothing delivered) when the window or one of its ancestors is hidden or disabled, as real input
+// would not reach it.
 BOOL SendClick(HWND hwnd, POINT client, WPARAM keys = 0);
 // A mouse move to a client point, handled now (same rules).
 BOOL SendMouseMove(HWND hwnd, POINT client);

@@ -17,7 +17,7 @@ constexpr int kTextPadding = 12;  // room around a cell's text when a column is 
 }  // namespace
 
 RECT RowBounds(HWND hwnd, const ListViewState& s, int index) {
-  int top = HeaderHeight(hwnd, s) + index * RowHeight(hwnd, s);
+  int top = HeaderHeight(hwnd, s) + (index - s.top) * RowHeight(hwnd, s);
   int right = 0;
   for (int c = 0; c < ColumnCount(s); ++c) right = std::max(right, static_cast<int>(ColumnSpan(s, c).right));
   return RECT{0, top, right, top + RowHeight(hwnd, s)};
@@ -39,7 +39,8 @@ RECT CellRect(HWND hwnd, const ListViewState& s, int index, int column, int code
 }
 
 int HeaderHeight(HWND, const ListViewState& s) {
-  if (!IsWindowVisible(s.header)) return 0;
+  // The header's own visibility: a list laid out while it (or its parent) is hidden keeps the room.
+  if (!s.header || !(GetWindowLongPtr(s.header, GWL_STYLE) & WS_VISIBLE)) return 0;
   RECT r{};
   GetClientRect(s.header, &r);
   return r.bottom;
@@ -118,7 +119,7 @@ LRESULT HitTest(HWND hwnd, const ListViewState& s, LVHITTESTINFO* info, bool sub
   info->flags = LVHT_NOWHERE;
   int top = HeaderHeight(hwnd, s);
   if (p.y < top) return -1;
-  int row = (p.y - top) / RowHeight(hwnd, s);
+  int row = s.top + (p.y - top) / RowHeight(hwnd, s);
   if (!s.Valid(row)) return -1;
   for (int c = 0; c < ColumnCount(s); ++c) {
     RECT span = ColumnSpan(s, c);

@@ -29,6 +29,8 @@ struct ListViewState : ControlData {
   COLORREF textColor = CLR_DEFAULT;
   COLORREF textBkColor = CLR_DEFAULT;
   bool deletingAll = false;
+  int top = 0;         // the first row shown, right below the header
+  int wheelTurn = 0;   // wheel turn not yet a whole notch
 
   int Count() const { return static_cast<int>(items.size()); }
   bool Valid(int i) const { return i >= 0 && i < Count(); }
@@ -52,7 +54,8 @@ LRESULT SetColumnWidth(HWND hwnd, ListViewState& s, int index, int width);
 int ColumnWidth(const ListViewState& s, int index);
 int ColumnCount(const ListViewState& s);
 
-// Geometry (listview_geometry.cpp). Rows are laid out below the header, one row height apart.
+// Geometry (listview_geometry.cpp). Rows are laid out below the header, one row height apart, the
+// top row first: row i lies at header height + (i - top) * row height.
 int HeaderHeight(HWND hwnd, const ListViewState& s);
 int RowHeight(HWND hwnd, const ListViewState& s);
 SIZE SmallImageSize(const ListViewState& s);
@@ -71,6 +74,24 @@ void LayoutHeader(HWND hwnd, ListViewState& s);
 // also fills the rest of the client area).
 int AutosizeWidth(HWND hwnd, const ListViewState& s, int column, bool useHeader);
 void InvalidateItem(HWND hwnd, const ListViewState& s, int index);
+
+// Vertical scrolling by whole rows (listview_scroll.cpp).
+// The rows that fit wholly below the header.
+int CountPerPage(HWND hwnd, const ListViewState& s);
+// Holds the top row in range for the rows and room there are now (repainting when it moves) and
+// sets the scroll bar: shown exactly when rows are out of view, unless LVS_NOSCROLL.
+void UpdateScrollBars(HWND hwnd, ListViewState& s);
+// Makes `row` the top row, held in range; moves the thumb and repaints the list when it changes.
+void ScrollToRow(HWND hwnd, ListViewState& s, int row);
+// Scrolls the least that shows the row wholly (with `partialOk`, a partly shown row is left as it
+// is). FALSE for an index out of range.
+LRESULT EnsureVisible(HWND hwnd, ListViewState& s, int index, bool partialOk);
+// WM_VSCROLL: a row per line, a page of CountPerPage rows, the thumb's position, top and bottom.
+LRESULT VScroll(HWND hwnd, ListViewState& s, WPARAM request);
+// LVM_SCROLL: dy pixels, rounded to whole rows (dx has nothing to scroll).
+LRESULT ScrollPixels(HWND hwnd, ListViewState& s, int dy);
+// WM_MOUSEWHEEL: three rows per notch, turned away from the user scrolls up.
+LRESULT MouseWheel(HWND hwnd, ListViewState& s, WPARAM wParam);
 
 // Painting with the custom-draw stages (listview_paint.cpp).
 void PaintList(HWND hwnd, ListViewState& s);

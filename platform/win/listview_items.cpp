@@ -113,6 +113,7 @@ LRESULT InsertItem(HWND hwnd, ListViewState& s, const LVITEMA* item) {
   if (item->mask & LVIF_STATE) row.state = item->state & item->stateMask;
   s.items.insert(s.items.begin() + index, std::move(row));
   for (int i = index; i < s.Count(); ++i) InvalidateItem(hwnd, s, i);
+  UpdateScrollBars(hwnd, s);
   NotifyItem(hwnd, LVN_INSERTITEM, index, 0, 0);
   return index;
 }
@@ -124,6 +125,7 @@ LRESULT DeleteItem(HWND hwnd, ListViewState& s, int index) {
   if (!s.Valid(index)) return FALSE;
   s.items.erase(s.items.begin() + index);
   InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateScrollBars(hwnd, s);
   return TRUE;
 }
 
@@ -136,8 +138,10 @@ LRESULT DeleteAllItems(HWND hwnd, ListViewState& s) {
     for (int i = s.Count() - 1; i >= 0; --i)
       if (s.Valid(i)) NotifyItem(hwnd, LVN_DELETEITEM, i, 0, s.items[static_cast<std::size_t>(i)].lParam);
   s.items.clear();
+  s.top = 0;
   s.deletingAll = false;
   InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateScrollBars(hwnd, s);
   return TRUE;
 }
 

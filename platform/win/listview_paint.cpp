@@ -117,8 +117,11 @@ void PaintList(HWND hwnd, ListViewState& s) {
   GetClientRect(hwnd, &cd.nmcd.rc);
   LRESULT whole = NotifyParent(hwnd, NM_CUSTOMDRAW, &cd);
   if (!(whole & CDRF_SKIPDEFAULT))
-    for (int row = 0; row < s.Count(); ++row)
-      if (!IntersectRects(RowBounds(hwnd, s, row), ps.rcPaint).IsEmpty()) PaintRow(p, row, whole);
+    for (int row = s.top; row < s.Count(); ++row) {
+      RECT bounds = RowBounds(hwnd, s, row);
+      if (bounds.top >= ps.rcPaint.bottom) break;  // the rows below are out of the paint's reach
+      if (!IntersectRects(bounds, ps.rcPaint).IsEmpty()) PaintRow(p, row, whole);
+    }
   if (whole & CDRF_NOTIFYPOSTPAINT) {
     cd.nmcd.dwDrawStage = CDDS_POSTPAINT;
     NotifyParent(hwnd, NM_CUSTOMDRAW, &cd);

@@ -81,6 +81,7 @@ void KeyDown(HWND hwnd, ListViewState& s, WPARAM key) {
     default: return;
   }
   SelectByClick(hwnd, s, next, 0);
+  EnsureVisible(hwnd, s, next, false);
 }
 
 LRESULT HeaderNotice(HWND hwnd, ListViewState& s, const NMHDR* hdr) {
@@ -106,6 +107,7 @@ LRESULT SetImageList(HWND hwnd, ListViewState& s, int which, HIMAGELIST list) {
   HIMAGELIST previous = *slot;
   *slot = list;
   InvalidateRect(hwnd, nullptr, TRUE);
+  UpdateScrollBars(hwnd, s);  // the small images' height may change the rows' height
   return reinterpret_cast<LRESULT>(previous);
 }
 
@@ -172,13 +174,10 @@ LRESULT ListMessage(HWND hwnd, ListViewState& s, UINT msg, WPARAM wParam, LPARAM
       InvalidateItem(hwnd, s, index);
       UpdateWindow(hwnd);
       return s.Valid(index);
-    case LVM_ENSUREVISIBLE: return s.Valid(index);
-    case LVM_GETTOPINDEX: return 0;
-    case LVM_GETCOUNTPERPAGE: {
-      RECT client{};
-      GetClientRect(hwnd, &client);
-      return std::max(0L, static_cast<long>((client.bottom - HeaderHeight(hwnd, s)) / RowHeight(hwnd, s)));
-    }
+    case LVM_ENSUREVISIBLE: return EnsureVisible(hwnd, s, index, lParam != 0);
+    case LVM_SCROLL: return ScrollPixels(hwnd, s, static_cast<int>(lParam));
+    case LVM_GETTOPINDEX: return s.top;
+    case LVM_GETCOUNTPERPAGE: return CountPerPage(hwnd, s);
     case LVM_GETBKCOLOR: return s.bkColor == CLR_DEFAULT ? gdi::GetSysColor(gdi::COLOR_WINDOW) : s.bkColor;
     case LVM_SETBKCOLOR: return SetColour(hwnd, s.bkColor, lParam);
     case LVM_GETTEXTCOLOR: return s.textColor == CLR_DEFAULT ? gdi::GetSysColor(gdi::COLOR_WINDOWTEXT) : s.textColor;
@@ -192,13 +191,19 @@ LRESULT ListMessage(HWND hwnd, ListViewState& s, UINT msg, WPARAM wParam, LPARAM
 LRESULT WindowMessage(HWND hwnd, ListViewState& s, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_CREATE: CreateHeader(hwnd, s); return 0;
-    case WM_SIZE: LayoutHeader(hwnd, s); return 0;
+    case WM_SIZE:
+      LayoutHeader(hwnd, s);
+      UpdateScrollBars(hwnd, s);
+      return 0;
     case WM_SETFONT:
       DefWindowProc(hwnd, msg, wParam, lParam);
       if (s.header) SendMessage(s.header, WM_SETFONT, wParam, lParam);
       LayoutHeader(hwnd, s);
+      UpdateScrollBars(hwnd, s);
       InvalidateRect(hwnd, nullptr, TRUE);
       return 0;
+    case WM_VSCROLL: return VScroll(hwnd, s, wParam);
+    case WM_MOUSEWHEEL: return MouseWheel(hwnd, s, wParam);
     case WM_NOTIFY: return HeaderNotice(hwnd, s, reinterpret_cast<const NMHDR*>(lParam));
     case WM_LBUTTONDOWN: LeftButtonDown(hwnd, s, wParam, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return 0;
     case WM_KEYDOWN: KeyDown(hwnd, s, wParam); return 0;

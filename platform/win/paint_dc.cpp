@@ -9,6 +9,7 @@
 #include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
+#include "platform/win/scrollbar_internal.h"
 #include "platform/win/window.h"
 #include "platform/win/window_internal.h"
 
@@ -144,7 +145,7 @@ void PaintFrame(HWND hwnd) {
     style = w->style;
     exStyle = w->exStyle;
   }
-  if (FrameInset(style, exStyle) == 0) return;
+  if (FrameInset(style, exStyle) == 0 && !(style & WS_VSCROLL)) return;
   HDC dc = GetWindowDC(hwnd);
   RECT r{};
   GetWindowRect(hwnd, &r);
@@ -161,6 +162,7 @@ void PaintFrame(HWND hwnd) {
     }
     if (exStyle & WS_EX_CLIENTEDGE) dc->DrawEdge(&r, gdi::EDGE_SUNKEN, gdi::BF_RECT);
   }
+  if (style & WS_VSCROLL) PaintVScrollBar(hwnd, dc);
   ReleaseDC(hwnd, dc);
 }
 

@@ -31,8 +31,13 @@ void MarkChildren(Wnd& w, RECT area, bool erase) {
     RECT covered = IntersectRects(area, c->rect);
     if (covered.IsEmpty()) continue;
     RECT childClient = ClientArea(*c);
-    if (childClient.left > 0) c->frameDirty = true;  // the parent paints over the child's frame too
+    bool framed = childClient.left > 0 || childClient.top > 0 || childClient.right < c->rect.Width() ||
+                  childClient.bottom < c->rect.Height();
+    if (framed) c->frameDirty = true;  // the parent paints over the child's frame (and scroll bar) too
     covered.Offset(-c->rect.left - childClient.left, -c->rect.top - childClient.top);
+    RECT inside{0, 0, childClient.Width(), childClient.Height()};
+    // Only the frame covered: the child still needs a paint for its frame to be drawn again.
+    if (framed && IntersectRects(covered, inside).IsEmpty()) covered = inside;
     Mark(*c, covered, erase);
   }
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/win/paint.h"
+#include "platform/win/scrollbar_internal.h"
 #include "platform/win/window.h"
 #include "platform/win/window_internal.h"
 
@@ -17,7 +18,6 @@ LRESULT DefPaintMessage(HWND hwnd, UINT msg, WPARAM wParam);
 namespace {
 
 constexpr LRESULT NFR_ANSI = 1;
-constexpr LRESULT HTCLIENT = 1;
 
 LRESULT CopyText(HWND hwnd, WPARAM capacity, char* buffer) {
   if (!buffer || capacity == 0) return 0;
@@ -78,7 +78,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
     case WM_NCPAINT: return DefPaintMessage(hwnd, msg, wParam);
     case WM_NOTIFYFORMAT: return NFR_ANSI;
-    case WM_NCHITTEST: return HTCLIENT;
+    case WM_NCHITTEST:
+    case WM_NCLBUTTONDOWN: return DefScrollMessage(hwnd, msg, wParam, lParam);
     default: return 0;
   }
 }

@@ -48,6 +48,17 @@ struct DialogData {
   std::unique_ptr<gdi::CFont> font;  // the template's font, given to every child
 };
 
+// A standard scroll bar's values. Only the vertical bar is kept: nothing here draws a horizontal one.
+struct ScrollBarState {
+  int min = 0;
+  int max = 100;  // the platform's default range for a window's own bar
+  UINT page = 0;
+  int pos = 0;
+};
+
+// Width of a window's vertical scroll bar, taken from the right of its client area (WS_VSCROLL).
+constexpr int kVScrollWidth = 16;
+
 struct Wnd {
   HWND handle = nullptr;
   std::shared_ptr<const WndClass> cls;
@@ -75,6 +86,7 @@ struct Wnd {
   bool redraw = true;
   std::shared_ptr<gdi::Surface> surface;  // top-level windows; made by the paint side
   bool destroying = false;
+  ScrollBarState vscroll;
 };
 
 // A message another thread is waiting to have handled.
@@ -141,7 +153,7 @@ void WakeAllQueues();
 std::shared_ptr<ThreadQueue> QueueOfThread(DWORD threadId);
 
 // With the lock held: frame thickness of a style, the client rectangle in the window's own
-// coordinates, the client origin in screen coordinates, and whether the window and its ancestors
+// coordinates (less the scroll bar strip on the right with WS_VSCROLL), the client origin in screen coordinates, and whether the window and its ancestors
 // are all visible.
 int FrameInset(DWORD style, DWORD exStyle);
 // Height of the title bar between the top frame and the client area: top-level windows whose style

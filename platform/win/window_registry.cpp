@@ -102,6 +102,7 @@ int CaptionHeight(DWORD style) {
 RECT ClientArea(const Wnd& w) {
   int inset = FrameInset(w.style, w.exStyle);
   RECT r{inset, inset + CaptionHeight(w.style), w.rect.Width() - inset, w.rect.Height() - inset};
+  if (w.style & WS_VSCROLL) r.right -= kVScrollWidth;
   if (r.right < r.left) r.right = r.left;
   if (r.bottom < r.top) r.bottom = r.top;
   return r;

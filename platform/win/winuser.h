@@ -105,6 +105,9 @@ constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_NCHITTEST = 0x0084;
 constexpr UINT WM_NCPAINT = 0x0085;
 constexpr UINT WM_GETDLGCODE = 0x0087;
+constexpr UINT WM_NCMOUSEMOVE = 0x00A0;
+constexpr UINT WM_NCLBUTTONDOWN = 0x00A1;
+constexpr UINT WM_NCLBUTTONUP = 0x00A2;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
@@ -289,6 +292,37 @@ constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
+
+// WM_NCHITTEST answers (the ones this layer gives).
+constexpr LRESULT HTNOWHERE = 0;
+constexpr LRESULT HTCLIENT = 1;
+constexpr LRESULT HTVSCROLL = 7;
+
+// Scroll bars: which bar, WM_VSCROLL request codes (low word of wParam), SCROLLINFO masks.
+constexpr int SB_HORZ = 0;
+constexpr int SB_VERT = 1;
+constexpr int SB_CTL = 2;
+constexpr int SB_BOTH = 3;
+constexpr WORD SB_LINEUP = 0;
+constexpr WORD SB_LINEDOWN = 1;
+constexpr WORD SB_PAGEUP = 2;
+constexpr WORD SB_PAGEDOWN = 3;
+constexpr WORD SB_THUMBPOSITION = 4;
+constexpr WORD SB_THUMBTRACK = 5;
+constexpr WORD SB_TOP = 6;
+constexpr WORD SB_BOTTOM = 7;
+constexpr WORD SB_ENDSCROLL = 8;
+constexpr UINT SIF_RANGE = 0x0001;
+constexpr UINT SIF_PAGE = 0x0002;
+constexpr UINT SIF_POS = 0x0004;
+constexpr UINT SIF_DISABLENOSCROLL = 0x0008;
+constexpr UINT SIF_TRACKPOS = 0x0010;
+constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+
+// The wheel turns in steps of 120 per notch; WM_MOUSEWHEEL carries the signed turn in wParam's
+// high word (positive: away from the user).
+constexpr int WHEEL_DELTA = 120;
+constexpr short GET_WHEEL_DELTA_WPARAM(WPARAM wParam) { return static_cast<short>(HIWORD(wParam)); }
 
 // Class styles (kept, not acted upon).
 constexpr UINT CS_VREDRAW = 0x0001;
