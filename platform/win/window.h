@@ -99,9 +99,11 @@ BOOL IsWindowEnabled(HWND hwnd);
 
 // Geometry. A window's rectangle is kept in its parent's client coordinates (screen coordinates
 // for a top-level window); the client area is the rectangle less the frame: 1 pixel a side for
-// WS_BORDER, 2 for WS_EX_CLIENTEDGE, 3 for WS_DLGFRAME or DS_MODALFRAME, and under the top frame an
-// 18-pixel title bar for a top-level window with WS_CAPTION. A size change sends WM_SIZE (SIZE_RESTORED, client width and height), a move
-// WM_MOVE (client origin in the parent); `repaint` invalidates the window and what it uncovered.
+// WS_BORDER, 2 for WS_EX_CLIENTEDGE, 3 for WS_DLGFRAME or DS_MODALFRAME, under the top frame an
+// 18-pixel title bar for a top-level window with WS_CAPTION, and on the right inside the frame a
+// 16-pixel vertical scroll bar with WS_VSCROLL (see scrollbar.h). A size change sends WM_SIZE
+// (SIZE_RESTORED, client width and height), a move WM_MOVE (client origin in the parent); `repaint`
+// invalidates the window and what it uncovered.
 BOOL MoveWindow(HWND hwnd, int x, int y, int cx, int cy, BOOL repaint);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL GetWindowRect(HWND hwnd, RECT* rect);  // screen coordinates
