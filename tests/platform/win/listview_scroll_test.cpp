@@ -111,6 +111,10 @@ TEST_F(ScrolledList, TheBarShowsExactlyWhenRowsAreOutOfViewAndTakesSixteenPixels
   list.DeleteItem(0);
   EXPECT_FALSE(HasBar());
   EXPECT_EQ(Client().right, wide);
+
+  list.MoveWindow(10, 10, 300, 200 - RowHeight());  // a row less room: the last row is out of view
+  EXPECT_TRUE(HasBar());
+  EXPECT_EQ(Info().nPage, static_cast<UINT>(perPage - 1));
 }
 
 TEST_F(ScrolledList, ScrollRequestsMoveTheTopRowAndStopAtBothEnds) {
