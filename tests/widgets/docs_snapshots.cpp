@@ -149,7 +149,7 @@ void AttachmentPictures() {
   setenv("DREV_REGISTRY", (folder / "registry.json").c_str(), 1);
   auto factory = drev::GetDrevClassFactory();
   drev::host::ControlHost host(factory.Get());
-  host.LoadProperties({});
+  host.LoadProperties({{"MaxFileCount", "30"}});  // room for the scrolled picture's rows
   host.CreateWindows(420, 160);
   Save(host.ControlWindow(), "attachment-empty.png");
 
@@ -169,6 +169,24 @@ void AttachmentPictures() {
     frame->m_ctlList.SetCheckbox(3, 0, 1);
   }
   Save(host.ControlWindow(), "attachment-rows.png");
+
+  // More rows than fit: the list gets its scroll bar and is shown scrolled to the last row.
+  picked.clear();
+  for (int n = 1; n <= 16; ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "scan-%02d.jpg", n);
+    std::filesystem::path path = folder / name;
+    std::ofstream(path) << std::string(static_cast<std::size_t>(n * 7001), 'x');
+    picked.push_back(path.string());
+  }
+  plat::shell::QueueOpenFileSelection(picked);
+  host.Call("AttachFiles");
+  if (auto* frame = dynamic_cast<CMainFrm*>(pw::CWnd::FromHandlePermanent(dialog))) {
+    const int last = frame->m_ctlList.GetItemCount() - 1;
+    frame->m_ctlList.SetCheckbox(last - 2, 0, 1);
+    frame->m_ctlList.EnsureVisible(last, plat::FALSE);
+  }
+  Save(host.ControlWindow(), "attachment-scrolled.png");
   std::filesystem::remove_all(folder);
 }
 
