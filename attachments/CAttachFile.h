@@ -23,6 +23,7 @@ class CAttachFile {
   std::string m_strExt;          // extension of the name with its dot, or the whole name
   std::string m_strContentType;  // MIME type sent with the file
   std::int32_t m_nSize = 0;      // low 32 bits of the file size, or the size the script gave
+  std::int64_t m_nDiskSize = 0;  // a local file's whole size when it was listed (0 when not known)
   std::int32_t m_nKind = -1;     // kind code compared by DeleteAllItem
   std::int32_t m_bServer = 0;    // 1 when the server already holds the file
   std::int32_t m_bImage = 0;     // 1 for an image

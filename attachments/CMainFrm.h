@@ -54,13 +54,14 @@ class CMainFrm : public plat::win::CDialog {
   void AddPreUploadFile(const std::string& filename, std::int32_t fileid, std::int32_t filesize,
                         std::int32_t bIsImageFile);
   // Adds a local file row. 1 = added (also in scrap mode, where nothing happens), 0 = refused by
-  // the count limit (the message has been shown) or because an upload runs.
-  int AddFileItem(const std::string& path, int icon, std::int32_t size);
+  // the count limit (the message has been shown) or because an upload runs. `diskSize` is the
+  // file's whole size when known (the size limits count it); -1 takes `size` as unsigned.
+  int AddFileItem(const std::string& path, int icon, std::int32_t size, std::int64_t diskSize = -1);
   // Adds a server file row for `record`; a refused record (scrap mode, count limit) is destroyed.
   void AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std::int32_t size);
-  // The low 32 bits of the file's size in `size`; false (after showing the system's text for the
-  // error) when the file cannot be opened for reading without sharing.
-  bool ReadFileSize(const std::string& path, std::int32_t& size);
+  // The file's whole size in `bytes` (records keep its low 32 bits); false (after showing the
+  // system's text for the error) when the file cannot be opened for reading without sharing.
+  bool ReadFileBytes(const std::string& path, std::int64_t& bytes);
   // The system small-icon index of `path`, judged by its name.
   int GetIconIndex(const std::string& path);
   // The "Content Type" of extension `ext` under HKEY_CLASSES_ROOT, or "application/octet-stream".

@@ -48,6 +48,11 @@ std::string SystemErrorText(plat::DWORD error) {
   return std::string(buffer.data());
 }
 
+// What a record keeps of a file's size: its low 32 bits.
+std::int32_t LowSizeBits(std::int64_t bytes) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes & 0xFFFFFFFF));
+}
+
 void FireAppended(std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
   if (IUploadControl* control = GetCurrentControl())
     control->FireOnFileAppended(appendedSize, totals ? totals->nFileSize : 0);
@@ -57,9 +62,9 @@ void FireAppended(std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
 // added (the reason has been shown), which ends the adding of the files after it.
 bool AddLocalFile(CMainFrm& frame, const std::string& path) {
   int icon = frame.GetIconIndex(path);
-  std::int32_t size = 0;
-  if (!frame.ReadFileSize(path, size)) return false;
-  return frame.AddFileItem(path, icon, size) != 0;
+  std::int64_t bytes = 0;
+  if (!frame.ReadFileBytes(path, bytes)) return false;
+  return frame.AddFileItem(path, icon, LowSizeBits(bytes), bytes) != 0;
 }
 
 }  // namespace
@@ -102,15 +107,16 @@ void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
 
 void CMainFrm::AddImage(const std::string& paramName, const std::string& strFilePath) {
   if (m_bScrap || IsUploadRunning()) return;
-  std::int32_t size = 0;
-  if (!ReadFileSize(strFilePath, size)) return;
+  std::int64_t bytes = 0;
+  if (!ReadFileBytes(strFilePath, bytes)) return;
   auto record = std::make_unique<CAttachFile>();
   record->m_strParamName = paramName;
   record->m_strPath = strFilePath;
   record->m_strName = strFilePath;  // the whole text, not only its last component
   record->m_strExt = AttachExtensionOf(strFilePath);
   record->m_strContentType = GetContentType(record->m_strExt);
-  record->m_nSize = size;
+  record->m_nSize = LowSizeBits(bytes);
+  record->m_nDiskSize = bytes;
   record->m_bServer = 0;
   record->m_bImage = 1;
   m_listImage.push_back(std::move(record));
@@ -180,13 +186,14 @@ bool InsertRow(CMainFrm& frame, std::unique_ptr<CAttachFile> record, int icon, s
 
 }  // namespace
 
-int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size) {
+int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size, std::int64_t diskSize) {
   if (m_bScrap) return 1;
   if (IsUploadRunning()) return 0;
   // Without its window the list can take no row (and its limit is not known yet).
   if (!m_ctlList.GetSafeHwnd() || !RoomForRow(*this)) return 0;
   auto record = std::make_unique<CAttachFile>();
   record->m_nSize = size;
+  record->m_nDiskSize = diskSize >= 0 ? diskSize : static_cast<std::int64_t>(static_cast<std::uint32_t>(size));
   record->m_strPath = path;
   record->m_strName = AttachNameOfPath(path);
   record->m_strExt = AttachExtensionOf(record->m_strName);
@@ -208,16 +215,15 @@ void CMainFrm::AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std:
   FireAppended(appended, m_pTotals.get());
 }
 
-bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size) {
+bool CMainFrm::ReadFileBytes(const std::string& path, std::int64_t& bytes) {
   using namespace plat::kernel;
   // No sharing: a file that another program holds open is refused, as it may still be changing.
   File file = File::Open(path, GENERIC_READ, 0, OPEN_EXISTING);
-  const std::int64_t bytes = file.IsOpen() ? file.Size() : -1;
+  bytes = file.IsOpen() ? file.Size() : -1;
   if (bytes < 0) {
     ShowMessage(GetSafeHwnd(), SystemErrorText(GetLastError()));
     return false;
   }
-  size = static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes & 0xFFFFFFFF));  // the low 32 bits
   return true;
 }
 

@@ -1,5 +1,6 @@
 // Starting an upload: the size checks, the decision whether anything is to be sent, the hand-off of
 // the three lists to the progress dialog and the two ways the upload ends.
+#include <algorithm>
 #include <utility>
 
 #include "attachments/CMainFrm.h"
@@ -21,12 +22,13 @@ void ShowMessage(pw::HWND owner, const std::string& text) {
 }
 
 // A local file's record holds the low 32 bits of its size, so a file of 2 GiB or more reads as a
-// negative number and a few large files wrap the 32-bit totals; either would slip under any limit.
-// The limits are therefore checked against 64-bit sums in which a local file counts its unsigned
-// size. A server row counts the size the page gave it. Below 2 GiB in all the sums equal the totals.
+// negative number, one of 4 GiB or more as a small one, and a few large files wrap the 32-bit
+// totals; any of them would slip under the limit. The limits are therefore checked against 64-bit
+// sums in which a local file counts its whole size as it was listed. A server row counts the size
+// the page gave it. Below 2 GiB in all the sums equal the totals.
 std::int64_t BytesForLimit(const CAttachFile& record) {
-  return record.m_bServer == 0 ? static_cast<std::int64_t>(static_cast<std::uint32_t>(record.m_nSize))
-                               : static_cast<std::int64_t>(record.m_nSize);
+  if (record.m_bServer != 0) return record.m_nSize;
+  return std::max<std::int64_t>(record.m_nDiskSize, static_cast<std::uint32_t>(record.m_nSize));
 }
 
 void SendToControl(plat::UINT message) {

@@ -93,6 +93,38 @@ TEST_F(UploadTest, AFileOfThreeGibibytesIsHeldToTheLimit) {
   EXPECT_EQ(PostsTo(receiver), 0);
 }
 
+// A record keeps the low 32 bits of a file's size, so files of 4 GiB and more read as small ones
+// (here 1234 bytes and 0 bytes): the limits must see their whole size.
+TEST_F(UploadTest, AFileJustPastFourGibibytesIsHeldToTheLimit) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("SetUploadSize", {std::int32_t{0x7FFFFFFF}}).ok());
+  Pick({Sparse(MakeFile("wraps small.iso", 0), (std::uintmax_t{1} << 32) + 1234)});
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(Messages(), kRowsTooBig);
+  EXPECT_EQ(Count("ATTACH_FILE"), 1);
+  EXPECT_EQ(PostsTo(receiver), 0);
+}
+
+TEST_F(UploadTest, AFileOfFourGibibytesIsNotTakenForAnEmptyOne) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("SetUploadSize", {std::int32_t{0}}).ok());
+  Pick({Sparse(MakeFile("wraps to zero.iso", 0), std::uintmax_t{1} << 32)});
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(Messages(), kRowsTooBig);
+  EXPECT_EQ(PostsTo(receiver), 0);
+}
+
+TEST_F(UploadTest, AnImagePastFourGibibytesIsHeldToTheImageLimit) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  ASSERT_TRUE(Host().Call("AddImage", {"photo", Sparse(MakeFile("huge.png", 0), (std::uintmax_t{1} << 32) + 10)}).ok());
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(Messages(), (Names{"추가된 이미지 파일이 용량을 초과 하였습니다"}));
+  EXPECT_EQ(PostsTo(receiver), 0);
+}
+
 TEST_F(UploadTest, RowsWhoseSizesTogetherPassTwoGibibytesAreHeldToTheLimit) {
   ReceiverProcess receiver(Receiver());
   Place(receiver.Address());
