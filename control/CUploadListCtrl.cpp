@@ -109,8 +109,11 @@ plat::LRESULT CUploadListCtrl::OnControlMessage(plat::UINT message, plat::WPARAM
 
 // The lists are emptied first (the page hears ChangeFileList for the empty list), then the reply.
 void CUploadListCtrl::OnUploadFinish() {
+  // The reply is taken before the lists are emptied: a ChangeFileList handler may start the next
+  // upload, whose reply would otherwise be handed out here in place of this one's.
+  const std::string reply = GetServerResponse();
   m_mainFrm.ResetAll();
-  FireEvent(dispid::OnContentReceived, {GetServerResponse()});
+  FireEvent(dispid::OnContentReceived, {reply});
 }
 
 // The two texts are the size texts of the row total and the image total.

@@ -113,6 +113,33 @@ TEST_F(PageReentryTest, AReplyHandlerMayFillTheListAgainAndStartTheNextUpload) {
   EXPECT_THAT(requests[1], HasSubstr(" fields=3 files=0"));
 }
 
+TEST_F(PageReentryTest, EachUploadHandsOutItsOwnReplyWhenAListHandlerStartsTheNext) {
+  drevtest::ReceiverProcess receiver(ReceiverOptions());
+  WriteFile("a.txt", std::string(100, 'a'));
+  // The first upload's emptied list starts the second upload from inside the first one's end.
+  WriteUploadPage(receiver,
+                  "  var chained = false;\n"
+                  "  up.attachEvent('ChangeFileList', function () {\n"
+                  "    if (chained || up.GetFileCount('ATTACH_FILE') != 0) return;\n"
+                  "    chained = true;\n"
+                  "    up.AddParameter('round', '2');\n"
+                  "    up.UploadFiles();\n"
+                  "  });\n"
+                  "  up.attachEvent('OnContentReceived', function (reply) {\n"
+                  "    alert('reply to request ' + JSON.parse(reply).request);\n"
+                  "  });\n");
+  RunResult r = Host({"run", "page.html", "--choose", "a.txt", "--eval", "up.AttachFiles()", "--eval",
+                      "up.UploadFiles()", "--eval", "JSON.parse(up.GetServerResponse()).request"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  std::vector<std::string> replies;
+  for (const std::string& line : r.Lines())
+    if (line.rfind("alert reply", 0) == 0) replies.push_back(line);
+  // The inner upload ends first; then the outer one hands out its own reply, not the inner one's.
+  EXPECT_EQ(replies, (std::vector<std::string>{"alert reply to request 2", "alert reply to request 1"})) << r.out;
+  EXPECT_EQ(r.Lines().back(), "eval 2");
+  EXPECT_EQ(Requests(receiver).size(), 2u) << receiver.Output();
+}
+
 TEST_F(PageReentryTest, ACancelHandlerMayChangeTheListsItKeeps) {
   drevtest::ReceiverProcess receiver(ReceiverOptions());
   std::filesystem::resize_file(WriteFile("big.bin", ""), 256u << 20);  // sparse: no disk space taken
