@@ -7,6 +7,7 @@
 #include <iterator>
 #include <map>
 
+#include "host/FileBytes.h"
 #include "platform/shell/file_dialog.h"
 #include "platform/shell/file_drop.h"
 #include "platform/win/commctrl.h"
@@ -204,12 +205,13 @@ bool ActionRunner::SaveState(const std::string& path, std::string* error) {
 }
 
 bool ActionRunner::LoadState(const std::string& path, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "--load-state: cannot read " + path;
+  std::string why;
+  std::optional<std::string> text = ReadFileBytes(path, &why);
+  if (!text) {
+    *error = "--load-state: cannot read " + path + (why == "it cannot be opened" ? "" : ": " + why);
     return false;
   }
-  std::vector<plat::BYTE> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::vector<plat::BYTE> bytes(text->begin(), text->end());
   plat::HRESULT hr = page_.FirstObject()->LoadStream(std::move(bytes));
   if (plat::com::FAILED(hr)) {
     *error = "--load-state: the object refused " + path + " (" + plat::com::HResultName(hr) + ")";

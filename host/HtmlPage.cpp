@@ -7,10 +7,9 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <memory>
-#include <sstream>
 
+#include "host/FileBytes.h"
 #include "host/ScriptText.h"
 
 namespace drev::host {
@@ -116,20 +115,16 @@ Page ParsePage(std::string_view html, const std::string& baseDir) {
 }
 
 std::optional<Page> LoadPage(const std::string& path, std::string* error) {
+  std::string why;
+  std::optional<std::string> text = ReadFileBytes(path, &why);
+  if (!text) {
+    // A missing or unopenable page is named alone; other reasons are told.
+    if (error) *error = "cannot read page " + path + (why == "it cannot be opened" ? "" : ": " + why);
+    return std::nullopt;
+  }
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    if (error) *error = "cannot read page " + path + ": it is a folder";
-    return std::nullopt;
-  }
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  if (!in || in.bad()) {
-    if (error) *error = "cannot read page " + path;
-    return std::nullopt;
-  }
   std::string baseDir = std::filesystem::absolute(path, ec).parent_path().string();
-  Page page = ParsePage(text.str(), baseDir);
+  Page page = ParsePage(*text, baseDir);
   page.path = path;
   return page;
 }

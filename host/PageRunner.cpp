@@ -2,9 +2,8 @@
 #include "host/PageRunner.h"
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "host/FileBytes.h"
 #include "host/ScriptText.h"
 
 namespace drev::host {
@@ -119,14 +118,13 @@ void PageRunner::RunBlock(const PageScript& block) {
     engine_->Run(block.text, block.line);
     return;
   }
-  std::ifstream in(block.src, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  if (!in) {
-    engine_->Report(block.line, "cannot read script " + block.src);
+  std::string why;
+  std::optional<std::string> text = ReadFileBytes(block.src, &why);
+  if (!text) {
+    engine_->Report(block.line, "cannot read script " + block.src + ": " + why);
     return;
   }
-  engine_->Run(text.str(), 1);
+  engine_->Run(*text, 1);
 }
 
 std::string FormatEvent(const std::string& name, const std::vector<pc::Variant>& args) {

@@ -50,6 +50,9 @@ TEST_F(ErrorExitTest, APageThatCannotBeRead) {
   RunResult r = Host({"run", "missing.html"});
   EXPECT_EQ(r.status, kPageUnreadable);
   EXPECT_EQ(r.err, "drevhost: cannot read page missing.html\n");
+  r = Host({"run", "/dev/zero"});
+  EXPECT_EQ(r.status, kPageUnreadable);
+  EXPECT_EQ(r.err, "drevhost: cannot read page /dev/zero: it is larger than 64 MiB\n");
 }
 
 TEST_F(ErrorExitTest, AClassThatIsNotRegistered) {
@@ -124,6 +127,10 @@ TEST_F(ErrorExitTest, ActionsThatCannotBeDone) {
   r = Host({"run", "page.html", "--load-state", "missing.bin"});
   EXPECT_EQ(r.status, kActionFailed);
   EXPECT_THAT(r.err, HasSubstr("--load-state: cannot read missing.bin"));
+
+  r = Host({"run", "page.html", "--load-state", "/dev/zero"});
+  EXPECT_EQ(r.status, kActionFailed);
+  EXPECT_THAT(r.err, HasSubstr("--load-state: cannot read /dev/zero: it is larger than 64 MiB"));
 
   r = Host({"run", "page.html", "--load-state", WriteFile("garbage.bin", "not a saved state")});
   EXPECT_EQ(r.status, kActionFailed);

@@ -76,6 +76,10 @@ TEST(HtmlPageTest, LoadingReportsPagesThatCannotBeRead) {
   EXPECT_NE(error.find("/nonexistent/page.html"), std::string::npos);
   EXPECT_FALSE(LoadPage(std::filesystem::temp_directory_path().string(), &error));
 
+  // A device that never ends is refused at the size bound, not read until memory runs out.
+  EXPECT_FALSE(LoadPage("/dev/zero", &error));
+  EXPECT_NE(error.find("larger than 64 MiB"), std::string::npos) << error;
+
   auto path = std::filesystem::temp_directory_path() / ("drev-page-" + std::to_string(getpid()) + ".html");
   std::ofstream(path) << "<script>\nvar a;</script>";
   auto page = LoadPage(path.string(), &error);

@@ -1,0 +1,30 @@
+// Bounded reading of the files drevhost is given.
+#include "host/FileBytes.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace drev::host {
+
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string* why, std::size_t limit) {
+  auto fail = [&](const std::string& reason) -> std::optional<std::string> {
+    if (why) *why = reason;
+    return std::nullopt;
+  };
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return fail("it is a folder");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return fail("it cannot be opened");
+  std::string bytes;
+  char buffer[64 * 1024];
+  while (in) {
+    in.read(buffer, sizeof buffer);
+    bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > limit)
+      return fail("it is larger than " + std::to_string(limit >> 20) + " MiB");
+  }
+  if (in.bad()) return fail("a read failed");
+  return bytes;
+}
+
+}  // namespace drev::host
