@@ -11,6 +11,8 @@
 #include "host/PageRunner.h"
 #include "host/ProgressWatcher.h"
 #include "platform/com/hresult.h"
+#include "platform/kernel/error.h"
+#include "platform/registry/registry.h"
 #include "platform/win/message.h"
 
 namespace {
@@ -54,6 +56,20 @@ int Usage(const std::string& why) {
 
 std::string ResultText(plat::HRESULT hr) { return pc::HResultName(hr); }
 
+// A note on the registry store when it cannot be read, so that a damaged or unreadable store is not
+// taken for a class or a type library that was never registered; empty when the store reads well.
+std::string StoreNote() {
+  namespace reg = plat::registry;
+  reg::HKEY key = nullptr;
+  const plat::LONG result = reg::RegOpenKeyExA(reg::HKEY_CLASSES_ROOT, "CLSID", 0, reg::KEY_READ, &key);
+  if (result == 0) reg::RegCloseKey(key);
+  if (result == static_cast<plat::LONG>(plat::kernel::ERROR_REGISTRY_CORRUPT))
+    return " (the registry store " + reg::RegistryStorePath() + " is damaged: it is not a well-formed store)";
+  if (result == static_cast<plat::LONG>(plat::kernel::ERROR_CANTREAD))
+    return " (the registry store " + reg::RegistryStorePath() + " cannot be read)";
+  return "";
+}
+
 int RegisterCommand(std::span<const std::string> args) {
   bool unregister = !args.empty() && args.front() == "-u";
   if (unregister) args = args.subspan(1);
@@ -71,8 +87,8 @@ int RegisterCommand(std::span<const std::string> args) {
     return kFailed;
   }
   if (pc::FAILED(hr)) {
-    std::fprintf(stderr, "drevhost: %s in %s failed. Return code was: %s\n", entry, module->Path().c_str(),
-                 ResultText(hr).c_str());
+    std::fprintf(stderr, "drevhost: %s in %s failed. Return code was: %s%s\n", entry, module->Path().c_str(),
+                 ResultText(hr).c_str(), StoreNote().c_str());
     return kFailed;
   }
   std::printf("%s in %s succeeded.\n", entry, module->Path().c_str());
@@ -83,8 +99,8 @@ int TypeLibCommand(std::span<const std::string> args) {
   if (args.size() != 1) return Usage("typelib takes one module");
   auto library = FindModuleTypeLib(args.front());
   if (!library) {
-    std::fprintf(stderr, "drevhost: no type library is registered for %s\n",
-                 AbsoluteModulePath(args.front()).c_str());
+    std::fprintf(stderr, "drevhost: no type library is registered for %s%s\n",
+                 AbsoluteModulePath(args.front()).c_str(), StoreNote().c_str());
     return kFailed;
   }
   std::fputs(pc::ToOdl(*library).c_str(), stdout);
@@ -107,6 +123,7 @@ int RunCommand(std::span<const std::string> args) {
   PageRunner runner(output);
   CreateFailure failure = CreateFailure::kNone;
   if (!runner.CreateObjects(*page, &failure, &error)) {
+    if (failure == CreateFailure::kClassNotRegistered) error += StoreNote();
     std::fprintf(stderr, "drevhost: %s\n", error.c_str());
     return kObjectFailed;
   }

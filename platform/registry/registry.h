@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "platform/base/types.h"
 
@@ -101,5 +102,8 @@ LONG RegEnumValueA(HKEY key, DWORD index, char* name, DWORD* cchName, DWORD* res
 
 // Closes a handle from RegOpenKeyExA/RegCreateKeyExA; closing HKEY_CLASSES_ROOT does nothing.
 LONG RegCloseKey(HKEY key);
+
+// The path of the store file this process uses (for messages about it).
+std::string RegistryStorePath();
 
 }  // namespace plat::registry

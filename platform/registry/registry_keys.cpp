@@ -125,4 +125,6 @@ LONG RegCloseKey(HKEY key) {
   return detail::CloseOpenKey(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
+std::string RegistryStorePath() { return detail::StorePath(); }
+
 }  // namespace plat::registry

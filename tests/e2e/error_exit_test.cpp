@@ -6,6 +6,7 @@
 
 #include "platform/com/class_registry.h"
 #include "tests/e2e/e2e_support.h"
+#include "tests/receiver/receiver_process.h"
 
 namespace drev::e2e {
 namespace {
@@ -53,6 +54,24 @@ TEST_F(ErrorExitTest, APageThatCannotBeRead) {
   r = Host({"run", "/dev/zero"});
   EXPECT_EQ(r.status, kPageUnreadable);
   EXPECT_EQ(r.err, "drevhost: cannot read page /dev/zero: it is larger than 64 MiB\n");
+}
+
+TEST_F(ErrorExitTest, ADamagedRegistryStoreIsNamedAsTheCause) {
+  const std::string store = WriteFile("damaged.json", "{\"HKEY_CLASSES_ROOT\": ");
+  const std::map<std::string, std::string> env{{"DREV_REGISTRY", store}};
+  const std::string note = "(the registry store " + store + " is damaged: it is not a well-formed store)";
+  RunResult r = Host({"regsvr", ModulePath()}, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr(note));
+  r = Host({"typelib", ModulePath()}, env);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_THAT(r.err, HasSubstr(note));
+  r = RunObjectPage(kClassId, env);
+  EXPECT_EQ(r.status, kObjectFailed);
+  EXPECT_THAT(r.err, HasSubstr("is not registered " + note));
+  // A sound store that lacks the class says only that.
+  EXPECT_THAT(RunObjectPage(kClassId).err, Not(HasSubstr("registry store")));
+  EXPECT_EQ(drevtest::ReadFileBytes(store), "{\"HKEY_CLASSES_ROOT\": ");  // never written over
 }
 
 TEST_F(ErrorExitTest, AClassThatIsNotRegistered) {
