@@ -59,9 +59,10 @@ class CMainFrm : public plat::win::CDialog {
   int AddFileItem(const std::string& path, int icon, std::int32_t size, std::int64_t diskSize = -1);
   // Adds a server file row for `record`; a refused record (scrap mode, count limit) is destroyed.
   void AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std::int32_t size);
-  // The file's whole size in `bytes` (records keep its low 32 bits); false (after showing the
-  // system's text for the error) when the file cannot be opened for reading without sharing.
-  bool ReadFileBytes(const std::string& path, std::int64_t& bytes);
+  // The low 32 bits of the file's size in `size` (what records keep), and its whole size in
+  // `*wholeSize` when asked (the size limits count that); false (after showing the system's text
+  // for the error) when the file cannot be opened for reading without sharing.
+  bool ReadFileSize(const std::string& path, std::int32_t& size, std::int64_t* wholeSize = nullptr);
   // The system small-icon index of `path`, judged by its name.
   int GetIconIndex(const std::string& path);
   // The "Content Type" of extension `ext` under HKEY_CLASSES_ROOT, or "application/octet-stream".

@@ -62,9 +62,10 @@ void FireAppended(std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
 // added (the reason has been shown), which ends the adding of the files after it.
 bool AddLocalFile(CMainFrm& frame, const std::string& path) {
   int icon = frame.GetIconIndex(path);
+  std::int32_t size = 0;
   std::int64_t bytes = 0;
-  if (!frame.ReadFileBytes(path, bytes)) return false;
-  return frame.AddFileItem(path, icon, LowSizeBits(bytes), bytes) != 0;
+  if (!frame.ReadFileSize(path, size, &bytes)) return false;
+  return frame.AddFileItem(path, icon, size, bytes) != 0;
 }
 
 }  // namespace
@@ -107,15 +108,16 @@ void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
 
 void CMainFrm::AddImage(const std::string& paramName, const std::string& strFilePath) {
   if (m_bScrap || IsUploadRunning()) return;
+  std::int32_t size = 0;
   std::int64_t bytes = 0;
-  if (!ReadFileBytes(strFilePath, bytes)) return;
+  if (!ReadFileSize(strFilePath, size, &bytes)) return;
   auto record = std::make_unique<CAttachFile>();
   record->m_strParamName = paramName;
   record->m_strPath = strFilePath;
   record->m_strName = strFilePath;  // the whole text, not only its last component
   record->m_strExt = AttachExtensionOf(strFilePath);
   record->m_strContentType = GetContentType(record->m_strExt);
-  record->m_nSize = LowSizeBits(bytes);
+  record->m_nSize = size;
   record->m_nDiskSize = bytes;
   record->m_bServer = 0;
   record->m_bImage = 1;
@@ -215,15 +217,17 @@ void CMainFrm::AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std:
   FireAppended(appended, m_pTotals.get());
 }
 
-bool CMainFrm::ReadFileBytes(const std::string& path, std::int64_t& bytes) {
+bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size, std::int64_t* wholeSize) {
   using namespace plat::kernel;
   // No sharing: a file that another program holds open is refused, as it may still be changing.
   File file = File::Open(path, GENERIC_READ, 0, OPEN_EXISTING);
-  bytes = file.IsOpen() ? file.Size() : -1;
+  const std::int64_t bytes = file.IsOpen() ? file.Size() : -1;
   if (bytes < 0) {
     ShowMessage(GetSafeHwnd(), SystemErrorText(GetLastError()));
     return false;
   }
+  size = LowSizeBits(bytes);
+  if (wholeSize) *wholeSize = bytes;
   return true;
 }
 
