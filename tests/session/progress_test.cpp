@@ -29,15 +29,23 @@ TEST(ProgressPercent, IsTheTruncatedShareAndNeverDividesByZeroOrPassesAHundred) 
   for (const Case& c : cases) EXPECT_EQ(CProgressDlg::PercentOf(c.sent, c.total), c.percent) << c.sent << " of " << c.total;
 }
 
+// A receiver that answers every request `ms` milliseconds late.
+drevtest::ReceiverSetup ReplyingAfter(const char* ms) {
+  drevtest::ReceiverSetup setup;
+  setup.options = {"--reply-delay", ms};
+  setup.addressBase = drev::testing::kAddressBase;
+  return setup;
+}
+
+plat::inet::HINTERNET OpenSession() {
+  return plat::inet::InternetOpenA("zelk", plat::inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+}
+
 TEST(KeepAlive, EveryRequestIsKeptUntilJoinedAndEachAsksForTheImageOnce) {
   EXPECT_EQ(KeepAliveRequests::AddressFor("upload.example"), "http://upload.example/bin/Plimtrans.gif");
 
-  drevtest::ReceiverSetup setup;
-  setup.options = {"--reply-delay", "400"};
-  setup.addressBase = drev::testing::kAddressBase;
-  drevtest::ReceiverProcess receiver(setup);
-  plat::inet::HINTERNET session =
-      plat::inet::InternetOpenA("zelk", plat::inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  drevtest::ReceiverProcess receiver(ReplyingAfter("400"));
+  plat::inet::HINTERNET session = OpenSession();
   ASSERT_NE(session, nullptr);
   {
     KeepAliveRequests requests;
@@ -60,12 +68,8 @@ TEST(KeepAlive, EveryRequestIsKeptUntilJoinedAndEachAsksForTheImageOnce) {
 // The dialog closes its session before it joins its keep-alive requests: a request the server has not
 // answered ends then, instead of holding the dialog's end for the HTTP time limit.
 TEST(KeepAlive, ClosingTheSessionEndsARequestTheServerHasNotAnswered) {
-  drevtest::ReceiverSetup setup;
-  setup.options = {"--reply-delay", "30000"};
-  setup.addressBase = drev::testing::kAddressBase;
-  drevtest::ReceiverProcess receiver(setup);
-  plat::inet::HINTERNET session =
-      plat::inet::InternetOpenA("zelk", plat::inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+  drevtest::ReceiverProcess receiver(ReplyingAfter("30000"));
+  plat::inet::HINTERNET session = OpenSession();
   ASSERT_NE(session, nullptr);
   KeepAliveRequests requests;
   ASSERT_TRUE(requests.Start(session, KeepAliveRequests::AddressFor(receiver.Address())));
