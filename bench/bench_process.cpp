@@ -172,4 +172,19 @@ std::string SizeName(unsigned mib) {
   return mib >= 1024 && mib % 1024 == 0 ? std::to_string(mib / 1024) + " GiB" : std::to_string(mib) + " MiB";
 }
 
+double ValueAfter(const std::string& text, const std::string& key) {
+  std::size_t at = text.rfind(key);
+  return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size());
+}
+
+void PrintHeading() { std::printf("%-7s %-9s %10s %12s %14s\n", "size", "client", "MB/s", "CPU s/GiB", "peak RSS MiB"); }
+
+void PrintRow(unsigned mib, const char* client, bool ok, double seconds, double cpuSeconds, long peakRssKiB) {
+  double bytes = static_cast<double>(std::uint64_t{mib} << 20);
+  std::printf("%-7s %-9s %10.1f %12.3f %14.1f\n", SizeName(mib).c_str(), client,
+              ok && seconds > 0 ? bytes / seconds / 1e6 : 0.0, ok ? cpuSeconds * 1024 / mib : 0.0,
+              static_cast<double>(peakRssKiB) / 1024);
+  std::fflush(stdout);
+}
+
 }  // namespace bench

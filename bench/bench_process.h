@@ -58,4 +58,12 @@ bool ParseOptions(int argc, char** argv, const char* program, unsigned maxMiB, O
 // "64 MiB", "1 GiB".
 std::string SizeName(unsigned mib);
 
+// The number written after the last `key` in a child's output; -1 when the key is missing.
+double ValueAfter(const std::string& text, const std::string& key);
+
+// The table both benchmarks print: its heading, and one row of a client's best run at one size
+// (MB/s of `seconds`, CPU seconds per GiB, peak resident MiB; zeros for a failed client).
+void PrintHeading();
+void PrintRow(unsigned mib, const char* client, bool ok, double seconds, double cpuSeconds, long peakRssKiB);
+
 }  // namespace bench

@@ -36,11 +36,6 @@ struct Result {
 const char* const kClients[] = {"direct", "dialog"};
 constexpr double kGoalRatio = 0.8;
 
-double ValueAfter(const std::string& text, const std::string& key) {
-  std::size_t at = text.rfind(key);
-  return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size());
-}
-
 Result Measure(const std::string& client, const std::string& path, unsigned sizeMiB, const std::string& address,
                int repeat) {
   Result result;
@@ -48,14 +43,14 @@ Result Measure(const std::string& client, const std::string& path, unsigned size
   for (int run = 0; run < repeat; ++run) {
     bench::ChildUsage usage = bench::RunChild(
         {bench::ProgramFolder() + "/session-bench", "--child", client, path, std::to_string(size), address});
-    double seconds = ValueAfter(usage.output, "seconds=");
+    double seconds = bench::ValueAfter(usage.output, "seconds=");
     if (usage.exitStatus != 0 || seconds <= 0) {
       std::fprintf(stderr, "session-bench: %s failed at %u MiB: %s\n", client.c_str(), sizeMiB, usage.output.c_str());
       return Result{};
     }
     if (!result.ok || seconds < result.seconds) {
       result.seconds = seconds;
-      result.callSeconds = ValueAfter(usage.output, "callSeconds=");
+      result.callSeconds = bench::ValueAfter(usage.output, "callSeconds=");
       result.cpuSeconds = usage.cpuSeconds;
     }
     result.peakRssKiB = std::max(result.peakRssKiB, usage.peakRssKiB);
@@ -65,11 +60,7 @@ Result Measure(const std::string& client, const std::string& path, unsigned size
 }
 
 void PrintRow(unsigned mib, const char* client, const Result& result, double seconds) {
-  double bytes = static_cast<double>(std::uint64_t{mib} << 20);
-  std::printf("%-7s %-9s %10.1f %12.3f %14.1f\n", SizeName(mib).c_str(), client,
-              result.ok && seconds > 0 ? bytes / seconds / 1e6 : 0.0, result.ok ? result.cpuSeconds * 1024 / mib : 0.0,
-              static_cast<double>(result.peakRssKiB) / 1024);
-  std::fflush(stdout);
+  bench::PrintRow(mib, client, result.ok, seconds, result.cpuSeconds, result.peakRssKiB);
 }
 
 // Prints the goal's verdict per size; false when one is missed.
@@ -100,7 +91,7 @@ int main(int argc, char** argv) {
   if (!bench::ParseOptions(argc, argv, "session-bench", 2048, options)) return 2;
   bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
   std::map<unsigned, std::map<std::string, Result>> results;
-  std::printf("%-7s %-9s %10s %12s %14s\n", "size", "client", "MB/s", "CPU s/GiB", "peak RSS MiB");
+  bench::PrintHeading();
   bool failed = false;
   for (unsigned mib : options.sizesMiB) {
     std::string path = options.data + "/upload-" + std::to_string(mib) + "MiB.bin";

@@ -33,11 +33,6 @@ struct Result {
 
 const char* const kClients[] = {"poster", "run-null", "run-cheap", "curl"};
 
-double ValueAfter(const std::string& text, const std::string& key) {
-  std::size_t at = text.rfind(key);
-  return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size());
-}
-
 // One run of one client; false when the upload did not arrive whole.
 bool RunOnce(const std::string& client, const std::string& path, unsigned sizeMiB, const std::string& address,
              ChildUsage& usage, double& seconds) {
@@ -45,12 +40,12 @@ bool RunOnce(const std::string& client, const std::string& path, unsigned sizeMi
   if (client == "curl") {
     usage = bench::RunChild({"curl", "-s", "-S", "-H", "Expect:", "-o", "-", "-w", "\nseconds=%{time_total}\n", "-F",
                              "ATTACH_FILES=@" + path, "http://" + address + "/upload.php"});
-    double body = ValueAfter(usage.output, "\"bodyBytes\":");
-    seconds = ValueAfter(usage.output, "seconds=");
+    double body = bench::ValueAfter(usage.output, "\"bodyBytes\":");
+    seconds = bench::ValueAfter(usage.output, "seconds=");
     return usage.exitStatus == 0 && body >= static_cast<double>(size) && seconds > 0;
   }
   usage = bench::RunChild({bench::ProgramFolder() + "/upload-bench", "--child", client, path, std::to_string(size), address});
-  seconds = ValueAfter(usage.output, "seconds=");
+  seconds = bench::ValueAfter(usage.output, "seconds=");
   return usage.exitStatus == 0 && seconds > 0;
 }
 
@@ -114,7 +109,7 @@ int main(int argc, char** argv) {
   if (!bench::ParseOptions(argc, argv, "upload-bench", 4096, options)) return 2;
   bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
   std::map<unsigned, std::map<std::string, Result>> results;
-  std::printf("%-7s %-9s %10s %12s %14s\n", "size", "client", "MB/s", "CPU s/GiB", "peak RSS MiB");
+  bench::PrintHeading();
   bool failed = false;
   for (unsigned mib : options.sizesMiB) {
     std::string path = options.data + "/upload-" + std::to_string(mib) + "MiB.bin";
@@ -123,11 +118,7 @@ int main(int argc, char** argv) {
       Result result = Measure(client, path, mib, receiver.Address(), options.repeat);
       results[mib][client] = result;
       failed = failed || !result.ok;
-      double bytes = static_cast<double>(std::uint64_t{mib} << 20);
-      std::printf("%-7s %-9s %10.1f %12.3f %14.1f\n", SizeName(mib).c_str(), client,
-                  result.ok ? bytes / result.seconds / 1e6 : 0.0, result.ok ? result.cpuSeconds * 1024 / mib : 0.0,
-                  static_cast<double>(result.peakRssKiB) / 1024);
-      std::fflush(stdout);
+      bench::PrintRow(mib, client, result.ok, result.seconds, result.cpuSeconds, result.peakRssKiB);
     }
   }
   bool met = CheckGoals(results);
