@@ -13,6 +13,16 @@ bool ToNumber(std::string_view text, Number& out) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
+// The options that are followed by a value.
+bool TakesValue(std::string_view arg) {
+  static constexpr std::string_view kWithValue[] = {"--listen",      "--dir",        "--save-raw", "--reply-file",
+                                                    "--port",        "--status",     "--reply-delay",
+                                                    "--read-delay",  "--read-timeout", "--drop-after"};
+  for (std::string_view option : kWithValue)
+    if (arg == option) return true;
+  return false;
+}
+
 }  // namespace
 
 bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::string& error) {
@@ -31,8 +41,12 @@ bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::
       out.discard = true;
       continue;
     }
+    if (!TakesValue(arg)) {
+      error = std::string(arg) + ": unknown option";
+      return false;
+    }
     if (i + 1 >= argc) {
-      error = std::string(arg) + ": unknown option or missing value";
+      error = std::string(arg) + ": needs a value";
       return false;
     }
     std::string_view value = argv[++i];
@@ -59,9 +73,6 @@ bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::
       std::uint64_t bytes = 0;
       ok = ToNumber(value, bytes);
       out.dropAfter = bytes;
-    } else {
-      error = std::string(arg) + ": unknown option";
-      return false;
     }
     if (!ok) {
       error = std::string(arg) + ": bad value " + std::string(value);
@@ -79,8 +90,10 @@ bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::
   return true;
 }
 
+std::string UsageLine() { return "usage: upload-receiver --listen ADDRESS --dir DIR [options]"; }
+
 std::string UsageText() {
-  return R"(usage: upload-receiver --listen ADDRESS --dir DIR [options]
+  return UsageLine() + R"(
 
 A small upload server. It accepts any POST; a multipart/form-data body is parsed as it streams in,
 each file part is written to DIR under a name of the receiver's own (<request>-<part>.part: a sent

@@ -26,6 +26,9 @@ struct ReceiverOptions {
 // Parses the arguments after the program name. False with `error` set for bad usage.
 bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::string& error);
 
+// The one usage line, shown under a usage error.
+std::string UsageLine();
+
 // The --help text.
 std::string UsageText();
 

@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 #include <strings.h>
+#include <sys/socket.h>
 #include <zlib.h>
 
 #include <atomic>
@@ -20,6 +21,7 @@
 
 #include "platform/text/text.h"
 #include "receiver/connection_drop.h"
+#include "receiver/listen_error.h"
 #include "receiver/multipart_parser.h"
 #include "receiver/raw_tap.h"
 #include "receiver/upload_record.h"
@@ -208,6 +210,13 @@ int Receiver::Run() {
   server.set_read_timeout(static_cast<time_t>(options_.readTimeoutSec));
   server.set_write_timeout(static_cast<time_t>(options_.readTimeoutSec));
   server.set_keep_alive_max_count(1);  // one request per connection, as the control's HTTP/1.0 expects
+  // The library's default also sets SO_REUSEPORT, which lets a second receiver bind the same address
+  // and port and take half of the connections. Only SO_REUSEADDR here (a restart need not wait for
+  // old connections to time out), so a second server is refused as by any other server.
+  server.set_socket_options([](socket_t sock) {
+    int on = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  });
   server.Post(".*", [this](const httplib::Request& request, httplib::Response& response,
                            const httplib::ContentReader& reader) { HandleUpload(request, response, reader); });
   server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) { HandleGet(request, response); });
@@ -222,7 +231,8 @@ int Receiver::Run() {
       return 1;
     }
   } else if (!server.bind_to_port(options_.listen, options_.port)) {
-    std::fprintf(stderr, "upload-receiver: cannot listen on %s:%d\n", options_.listen.c_str(), options_.port);
+    std::fprintf(stderr, "upload-receiver: cannot listen on %s:%d: %s\n", options_.listen.c_str(), options_.port,
+                 ExplainListenFailure(options_.listen, options_.port).c_str());
     return 1;
   }
   std::printf("listening on %s:%d\n", options_.listen.c_str(), options_.port);
