@@ -115,6 +115,8 @@ class DrevScriptTest : public ::testing::Test {
     WriteAll(root_ / "fakebin" / "cmake", kFakeCmake, true);
     WriteAll(root_ / "fakebin" / "ctest", kFakeCtest, true);
     SetBuildOutput(MakeOutput(200));
+    fs::create_directories(Project() / "examples");
+    WriteAll(Project() / "examples" / "run-demo", "#!/bin/sh\necho \"run-demo $*\"\n", true);
   }
   void TearDown() override { fs::remove_all(root_); }
 
@@ -236,6 +238,16 @@ TEST_F(DrevScriptTest, OnATerminalTheProgressIsOneLineRewrittenInPlace) {
   }
   EXPECT_THAT(run.err, HasSubstr("\r\033[Kdrev: building (release)  50%, step 100, 0:0"));
   EXPECT_THAT(run.err, HasSubstr(": platform/win/f99.cpp\r"));
+
+  // The demo's three targets are built one after the other, each with its own percentage.
+  SetBuildOutput(MakeOutput(4));
+  run = Drev({"demo"}, {}, true, 72);
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("\r\033[Kdrev: building (release: zelk, 1 of 3) 100%, step 4, 0:0"));
+  EXPECT_THAT(run.err, HasSubstr("\r\033[Kdrev: building (release: drevhost, 2 of 3)  25%, step 5, 0:0"));
+  EXPECT_THAT(run.err, HasSubstr("\r\033[Kdrev: building (release: upload-receiver, 3 of 3) 100%, step 12, 0:0"));
+  EXPECT_THAT(run.err, HasSubstr("drev: built (release) in 0:0"));
+  EXPECT_EQ(run.out, "run-demo " + (Project() / "build/release").string() + "\n");
 }
 
 TEST_F(DrevScriptTest, AFailedBuildShowsTheEndOfItsLogAndNamesTheLog) {
