@@ -15,9 +15,9 @@ bool ToNumber(std::string_view text, Number& out) {
 
 // The options that are followed by a value.
 bool TakesValue(std::string_view arg) {
-  static constexpr std::string_view kWithValue[] = {"--listen",      "--dir",        "--save-raw", "--reply-file",
-                                                    "--port",        "--status",     "--reply-delay",
-                                                    "--read-delay",  "--read-timeout", "--drop-after"};
+  static constexpr std::string_view kWithValue[] = {
+      "--listen",     "--dir",       "--save-raw",   "--reply-file",   "--port",     "--status",
+      "--reply-delay", "--read-delay", "--read-rate", "--read-timeout", "--drop-after"};
   for (std::string_view option : kWithValue)
     if (arg == option) return true;
   return false;
@@ -67,6 +67,8 @@ bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::
       ok = ToNumber(value, out.replyDelayMs);
     } else if (arg == "--read-delay") {
       ok = ToNumber(value, out.readDelayMs);
+    } else if (arg == "--read-rate") {
+      ok = ToNumber(value, out.readRate) && out.readRate > 0;
     } else if (arg == "--read-timeout") {
       ok = ToNumber(value, out.readTimeoutSec) && out.readTimeoutSec > 0;
     } else if (arg == "--drop-after") {
@@ -128,6 +130,7 @@ options:
   --no-length          replies carry no Content-Length; the connection's close ends them
   --reply-delay MS     wait MS milliseconds before answering
   --read-delay MS      wait MS milliseconds after each piece of body read (a slow reader)
+  --read-rate BYTES    read at most BYTES body bytes a second (a slow link; the demo's is one)
   --drop-after N       after N body bytes, reset the connection without an answer
   --discard            read and count the body only (no parsing, no storing; for benchmarks)
   --save-raw DIR       put a recording relay in front: every connection's request bytes, exactly as

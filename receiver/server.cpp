@@ -133,6 +133,7 @@ Receiver::Body Receiver::ReadBody(const httplib::Request& request, const httplib
                                   MultipartParser* parser) {
   Body body;
   body.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  const auto begun = std::chrono::steady_clock::now();
   body.read = reader([&](const char* data, std::size_t size) {
     if (options_.dropAfter && body.bytes + size > *options_.dropAfter) {
       body.dropped = ResetConnection(request.local_addr, request.local_port, request.remote_addr, request.remote_port);
@@ -144,6 +145,9 @@ Receiver::Body Receiver::ReadBody(const httplib::Request& request, const httplib
       if (parser != nullptr) parser->Feed(data, size);
     }
     if (options_.readDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.readDelayMs));
+    // At a read rate, the next piece is read no sooner than the bytes so far are due.
+    if (options_.readRate > 0)
+      std::this_thread::sleep_until(begun + std::chrono::microseconds(body.bytes * 1000000 / options_.readRate));
     return true;
   });
   return body;
