@@ -1,8 +1,10 @@
 // Fuzz target: the control's dispatch layer. Each input is a run of script calls with random values
 // of every type on every dispatch id of the control (and on ids it does not have), with the user's
 // answers to the open-file dialog and file drops in between. The control really acts: files come
-// from this process's scratch folder (the current folder, so relative names land there too), every
+// from this process's scratch folder (names a page gives are taken inside it), every
 // upload goes to a server on a loopback address, and message boxes are answered by the quiet backend.
+// (The current folder is left alone: libFuzzer reads its corpus and writes its findings by the paths
+// it was given.)
 #include <unistd.h>
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -85,13 +87,12 @@ struct World {
   ClockTicker ticker;
 
   World() : folder(drev::fuzz::ScratchFolder().string()), server(LoopbackAddress()) {
-    Check(chdir(folder.c_str()) == 0, "the scratch folder becomes the current folder");
     for (const ScratchFile& file : kFiles) {
       std::string name = file.name;
       if (name.find('/') != std::string::npos || name == "missing.jpg") continue;
-      std::ofstream(name, std::ios::binary) << std::string(file.size, 'x');
+      std::ofstream(folder + "/" + name, std::ios::binary) << std::string(file.size, 'x');
     }
-    std::filesystem::create_directories("dir");
+    std::filesystem::create_directories(folder + "/dir");
   }
 
   // 127.199.x.y from the process id, so that two fuzzing processes do not meet on port 80.
@@ -146,13 +147,14 @@ pc::Variant Value(FuzzedDataProvider& in) {
   }
 }
 
-// A path a page names stays inside the scratch folder: no leading '/', no "..".
-pc::Variant Confined(pc::Variant path) {
-  if (path.vt() != pc::VT_BSTR) return path;  // a number becomes a relative name
-  std::u16string text = path.bstrVal();
-  while (!text.empty() && text.front() == u'/') text.erase(0, 1);
-  for (std::size_t at; (at = text.find(u"..")) != std::u16string::npos;) text[at + 1] = u'_';
-  return pc::Variant::Bstr(text);
+// A path a page names stays inside the scratch folder: it is taken as a name inside it (a number
+// as its text), with "..", whatever it climbs, turned into "._".
+pc::Variant Confined(const pc::Variant& path, const std::string& folder) {
+  pc::Variant text;
+  if (pc::FAILED(pc::ChangeType(path, pc::VT_BSTR, &text))) return path;  // refused before any file is named
+  std::u16string name = text.bstrVal();
+  for (std::size_t at; (at = name.find(u"..")) != std::u16string::npos;) name[at + 1] = u'_';
+  return pc::Variant::Bstr(plat::text::Utf8ToUtf16(folder + "/") + name);
 }
 
 struct Run {
@@ -168,7 +170,7 @@ struct Run {
     plat::WORD flags = kFlags[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kFlags) - 1)];
     std::vector<pc::Variant> args(in.ConsumeIntegralInRange<std::size_t>(0, 5));
     for (pc::Variant& arg : args) arg = Value(in);
-    if (id == kAddImage && args.size() >= 2) args[1] = Confined(args[1]);
+    if (id == kAddImage && args.size() >= 2) args[1] = Confined(args[1], world.folder);
     // The upload host stays the loopback server, whatever the page writes.
     if (id == kNormalServerName && (flags & (pc::DISPATCH_PROPERTYPUT | pc::DISPATCH_PROPERTYPUTREF))) {
       for (pc::Variant& arg : args) arg = pc::Variant::Bstr(plat::text::Utf8ToUtf16(world.server.Address()));

@@ -47,7 +47,7 @@ Client& TheClient() {
   return client;
 }
 
-// A POST as the control sends one; the request handle once its reply header arrived, else null.
+// A POST as the control sends one; `replied` once its reply header arrived.
 struct Request {
   inet::HINTERNET connection = nullptr;
   inet::HINTERNET request = nullptr;
