@@ -9,6 +9,7 @@
 
 #include "attachments/CAttachFile.h"
 #include "attachments/messages.h"
+#include "control/CurrentControl.h"
 #include "control/UploadSettings.h"
 #include "platform/shell/file_drop.h"
 #include "platform/shell/ole_drop_target.h"
@@ -22,8 +23,8 @@ class CProgressDlg;
 // place destroys it or hands it on. m_listUpload only borrows row records for one upload.
 //
 // Every operation runs on the control's user-interface thread. The operations that change rows,
-// images or deletions end with UpdateTotals, which tells the control (UM_LIST_CHANGED, sent through
-// the current control and handled before UpdateTotals returns).
+// images or deletions end with UpdateTotals, which tells the control (UM_LIST_CHANGED, sent to the
+// control that owns this manager and handled before UpdateTotals returns).
 //
 // While an upload runs (IsUploadRunning) its worker reads the rows, images and deletions on another
 // thread, so every operation that would change them, and a second UploadFiles, returns at once
@@ -34,7 +35,10 @@ class CMainFrm : public plat::win::CDialog {
   enum { IDD = 101 };
 
   // All members at their initial values; the dialog window is created later by the control.
-  CMainFrm();
+  // `control` is the control that owns this manager (borrowed: it outlives the manager): the one
+  // told of every change and of every upload's start and end, and the one whose settings and reply
+  // the manager's uploads use. Null for a manager without a control (nothing is told then).
+  explicit CMainFrm(IUploadControl* control);
   ~CMainFrm() override;
   CMainFrm(const CMainFrm&) = delete;
   CMainFrm& operator=(const CMainFrm&) = delete;
@@ -150,5 +154,6 @@ class CMainFrm : public plat::win::CDialog {
   plat::LRESULT OnNotify(const plat::win::NMHDR* header);
   void OnDeleteItem(const plat::win::NMLISTVIEW* notice);
 
+  IUploadControl* const m_pControl;                // the owning control; not owned
   const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles
 };

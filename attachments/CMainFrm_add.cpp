@@ -8,7 +8,6 @@
 
 #include "attachments/AttachNames.h"
 #include "attachments/CMainFrm.h"
-#include "control/CurrentControl.h"
 #include "platform/kernel/error.h"
 #include "platform/kernel/file.h"
 #include "platform/registry/registry.h"
@@ -53,8 +52,8 @@ std::int32_t LowSizeBits(std::int64_t bytes) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes & 0xFFFFFFFF));
 }
 
-void FireAppended(std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
-  if (IUploadControl* control = GetCurrentControl())
+void FireAppended(IUploadControl* control, std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
+  if (control != nullptr)
     control->FireOnFileAppended(appendedSize, totals ? totals->nFileSize : 0);
 }
 
@@ -204,7 +203,7 @@ int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size, 
   record->m_nFileId = -1;
   if (!InsertRow(*this, std::move(record), icon, size)) return 0;
   UpdateTotals();
-  FireAppended(size, m_pTotals.get());
+  FireAppended(m_pControl, size, m_pTotals.get());
   return 1;
 }
 
@@ -214,7 +213,7 @@ void CMainFrm::AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std:
   const std::int32_t appended = record->m_nSize;
   if (!InsertRow(*this, std::move(record), icon, size)) return;
   UpdateTotals();
-  FireAppended(appended, m_pTotals.get());
+  FireAppended(m_pControl, appended, m_pTotals.get());
 }
 
 bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size, std::int64_t* wholeSize) {

@@ -1,9 +1,9 @@
 // session-bench: what the progress dialog costs an upload. The same file is uploaded to
 // upload-receiver in its discard mode on loopback twice, each time in a process of its own: through
-// the upload worker's run alone ("direct"), and through the control's UploadFiles with the progress
-// dialog running, headless ("dialog": the transfer from the request's start to the reply stored,
-// with the dialog's per-block work; "dlg-call": the whole UploadFiles call, which adds the dialog's
-// set-up and its wait of up to 200 ms for the poll tick that sees the end). Each row gives the best
+// the upload worker's run alone ("direct"), and through the progress dialog as UploadFiles runs it,
+// modal and headless ("dialog": the transfer from the request's start to the reply stored, with the
+// dialog's per-block work; "dlg-call": the whole modal run, which adds the dialog's set-up and its
+// wait of up to 200 ms for the poll tick that sees the end). Each row gives the best
 // of N runs in upload-bench's columns; the goal is that the dialog's transfer keeps at least 80% of
 // the throughput without it.
 //

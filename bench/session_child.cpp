@@ -10,15 +10,12 @@
 
 #include "attachments/CAttachFile.h"
 #include "control/CurrentControl.h"
-#include "control/DrevFactory.h"
-#include "control/DrevTypeLib.h"
 #include "control/UploadSettings.h"
-#include "control/identifiers.h"
-#include "host/ControlHost.h"
 #include "http/UploadWorker.h"
 #include "platform/inet/inet.h"
-#include "platform/shell/file_dialog.h"
+#include "platform/win/winuser.h"
 #include "resources/ModuleResources.h"
+#include "session/CProgressDlg.h"
 
 namespace bench {
 namespace {
@@ -48,27 +45,26 @@ class ReplyKeeper : public IUploadControl {
   Clock::time_point stored_;
 };
 
-// Stands between the dialog and the real control and notes two moments: the dialog empties the
-// reply right before it starts the worker thread, and the worker stores the new reply right before
-// it signals that it is done. Between the two lies the transfer with the dialog's per-block work,
-// without the dialog's set-up and without the wait for its next poll tick.
+// The control the dialog uploads for: it keeps the settings and the reply, and notes two moments:
+// the dialog empties the reply right before it starts the worker thread, and the worker stores the
+// new reply right before it signals that it is done. Between the two lies the transfer with the
+// dialog's per-block work, without the dialog's set-up and without the wait for its next poll tick.
 class TransferClock : public IUploadControl {
  public:
-  explicit TransferClock(IUploadControl* control) : control_(control) {}
-  UploadSettings* GetUploadSettings() override { return control_->GetUploadSettings(); }
-  plat::LRESULT SendToControl(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam) override {
-    return control_->SendToControl(message, wParam, lParam);
-  }
+  explicit TransferClock(UploadSettings& settings) : settings_(settings) {}
+  UploadSettings* GetUploadSettings() override { return &settings_; }
+  plat::LRESULT SendToControl(plat::UINT, plat::WPARAM, plat::LPARAM) override { return 0; }
   void SetServerResponse(const std::string& reply) override {
     (reply.empty() ? started_ : stored_) = Clock::now();
-    control_->SetServerResponse(reply);
+    reply_ = reply;
   }
-  void FireOnFileAppended(std::int32_t size, std::int32_t total) override { control_->FireOnFileAppended(size, total); }
-  void FireOnFileDeleted(std::int32_t size, std::int32_t total) override { control_->FireOnFileDeleted(size, total); }
+  void FireOnFileAppended(std::int32_t, std::int32_t) override {}
+  void FireOnFileDeleted(std::int32_t, std::int32_t) override {}
   double Seconds() const { return std::chrono::duration<double>(stored_ - started_).count(); }
+  std::string reply_;
 
  private:
-  IUploadControl* control_;
+  UploadSettings& settings_;
   Clock::time_point started_;
   Clock::time_point stored_;
 };
@@ -78,7 +74,6 @@ long long UploadDirect(const SessionJob& job, double& seconds, double& callSecon
   plat::inet::HINTERNET session =
       plat::inet::InternetOpenA("zelk", plat::inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
   ReplyKeeper control;
-  SetCurrentControl(&control);
   UploadSettings settings;
   settings.Normal_ServerName = job.address;
   settings.Normal_UploadURL = kUploadPath;
@@ -95,40 +90,44 @@ long long UploadDirect(const SessionJob& job, double& seconds, double& callSecon
   worker.m_pListImage = &images;
   worker.m_pListDelete = &deletions;
   worker.m_pSession = session;
+  worker.m_pControl = &control;
   auto start = Clock::now();
   worker.Run();
   callSeconds = std::chrono::duration<double>(Clock::now() - start).count();
   seconds = std::chrono::duration<double>(control.stored_ - start).count();
-  ReleaseCurrentControl(&control);
   plat::inet::InternetCloseHandle(session);
   return worker.m_evDone.Test() ? BodyBytesOf(control.reply_) : -1;
 }
 
-// The page's way: the file picked in the control, UploadFiles with the progress dialog running on
-// this (the user-interface) thread and the worker beside it.
+// The way UploadFiles runs an upload: the progress dialog, modal on this (the user-interface) thread,
+// with its worker beside it, for a control of its own.
 long long UploadThroughDialog(const SessionJob& job, double& seconds, double& callSeconds) {
   static const int tag = 0;
   RegisterModuleResources(&tag);
-  plat::com::ComPtr<plat::com::IClassFactory> factory = drev::GetDrevClassFactory();
-  auto host = std::make_unique<drev::host::ControlHost>(factory.Get());
-  if (!host->ok() || host->LoadProperties({{"Normal_ServerName", job.address}, {"Normal_UploadURL", kUploadPath}}) < 0 ||
-      host->CreateWindows(600, 300) < 0) {
-    return -1;
-  }
-  host->Call("SetUploadSize", {std::int32_t{0x7FFFFFFF}});
-  plat::shell::QueueOpenFileSelection({job.path});
-  host->Call("AttachFiles");
-  if (host->Call("GetFileCount", {"ATTACH_FILE"}).value.iVal() != 1) return -1;
-  IUploadControl* control = GetCurrentControl();
-  TransferClock clock(control);
-  SetCurrentControl(&clock);
+  UploadSettings settings;
+  settings.Normal_ServerName = job.address;
+  settings.Normal_UploadURL = kUploadPath;
+  TransferClock control(settings);
+  CAttachFile record;
+  record.m_strPath = job.path;
+  record.m_strContentType = "application/octet-stream";
+  record.m_nSize = static_cast<std::int32_t>(job.size);
+  CAttachRefList rows{&record};
+  CAttachList images;
+  CAttachList deletions;
   auto start = Clock::now();
-  drev::host::CallResult result = host->Call("UploadFiles");
+  plat::win::INT_PTR result = 0;
+  {
+    CProgressDlg dialog(&control);
+    dialog.SetUploadList(&rows);
+    dialog.SetImageList(&images);
+    dialog.SetDeleteList(&deletions);
+    result = dialog.DoModal();
+  }
   callSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-  seconds = clock.Seconds();
-  SetCurrentControl(control);
-  if (!(result.value == plat::com::Variant::Bool(true))) return -1;
-  return BodyBytesOf(host->Call("GetServerResponse").Text());
+  seconds = control.Seconds();
+  if (result != plat::win::IDOK) return -1;
+  return BodyBytesOf(control.reply_);
 }
 
 }  // namespace

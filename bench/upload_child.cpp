@@ -74,7 +74,6 @@ long long UploadThroughPoster(plat::inet::HINTERNET session, const UploadJob& jo
 
 long long UploadThroughWorker(plat::inet::HINTERNET session, const UploadJob& job, bool cheapProgress) {
   ReplyKeeper control;
-  SetCurrentControl(&control);
   UploadSettings settings;
   settings.Normal_ServerName = job.address;
   settings.Normal_UploadURL = "/upload.php";
@@ -90,12 +89,12 @@ long long UploadThroughWorker(plat::inet::HINTERNET session, const UploadJob& jo
   worker.m_pListUpload = &rows;
   worker.m_pListDelete = &deletions;
   worker.m_pSession = session;
+  worker.m_pControl = &control;
   if (cheapProgress) {
     worker.m_pProgressContext = &progress;
     worker.m_pfnProgress = &CheapProgress::Routine;
   }
   worker.Run();
-  ReleaseCurrentControl(&control);
   bool done = worker.m_evDone.Test();
   if (!done || (cheapProgress && progress.lastPercent != 100)) return -1;
   return BodyBytesOf(control.reply_);

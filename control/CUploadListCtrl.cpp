@@ -14,7 +14,8 @@ namespace drev {
 
 namespace pw = plat::win;
 
-CUploadListCtrl::CUploadListCtrl() : COleControl(CLSID_DREV, kMiscStatus), m_moduleLock(DrevModule()) {
+CUploadListCtrl::CUploadListCtrl()
+    : COleControl(CLSID_DREV, kMiscStatus), m_moduleLock(DrevModule()), m_mainFrm(this) {
   InitializeIIDs(DIID__DDrev, DIID__DDrevEvents);
   m_pSettings = std::make_unique<UploadSettings>();
   BuildDispatchMap();

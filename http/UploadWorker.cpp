@@ -7,7 +7,6 @@
 #include <mutex>
 #include <new>
 
-#include "control/CurrentControl.h"
 #include "http/CBasicHttp.h"
 #include "platform/inet/internet_error.h"
 
@@ -97,7 +96,7 @@ BOOL UploadWorker::Upload() {
 
 void UploadWorker::StoreReply() {
   std::lock_guard lock(m_csReply);
-  if (IUploadControl* control = GetCurrentControl()) control->SetServerResponse(m_strReply);
+  if (m_pControl != nullptr) m_pControl->SetServerResponse(m_strReply);
 }
 
 BOOL UploadWorker::ReadReply(HINTERNET request) {

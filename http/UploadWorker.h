@@ -6,6 +6,7 @@
 #include <string>
 
 #include "attachments/CAttachFile.h"
+#include "control/CurrentControl.h"
 #include "control/UploadSettings.h"
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
@@ -42,6 +43,7 @@ class UploadWorker {
   const CAttachList* m_pListImage = nullptr;        // the image records; not owned, may be null
   const CAttachList* m_pListDelete = nullptr;       // the deletion records; not owned, may be null
   plat::inet::HINTERNET m_pSession = nullptr;       // the dialog's HTTP session; not owned
+  IUploadControl* m_pControl = nullptr;             // the control the reply goes to; not owned
   plat::DWORD m_dwTotalBytes = 0;    // recorded sizes of the files put into the request
   plat::DWORD m_dwSentBytes = 0;     // file bytes read and written so far
   plat::DWORD m_bCancelled = 0;      // 1 when the last PollCancel found the stop event set
@@ -52,7 +54,7 @@ class UploadWorker {
   plat::kernel::CriticalSection m_csReply;  // held while the reply is stored into the control
 
   // Builds the request from the settings and the lists, sends it and judges the status. On status
-  // 200 with the reply read, stores the reply as the current control's ServerResponse (under
+  // 200 with the reply read, stores the reply as m_pControl's ServerResponse (under
   // m_csReply) and returns 1; on another status sets m_strError to "Error Precheck return status =
   // N\n" and returns 0. Failures of the transfer (InternetException, CBasicHttpException, CFileException,
   // std::bad_alloc) pass on after the request is closed. Fields in body order: DELETE_FILE_COUNT and

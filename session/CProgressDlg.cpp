@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "attachments/messages.h"
-#include "control/CurrentControl.h"
 #include "control/UploadSettings.h"
 #include "http/UploadWorker.h"
 #include "platform/kernel/error.h"
@@ -39,7 +38,7 @@ void ShowSystemError(DWORD error) {
 
 }  // namespace
 
-CProgressDlg::CProgressDlg() : CDialog(IDD) {
+CProgressDlg::CProgressDlg(IUploadControl* control) : CDialog(IDD), m_pControl(control) {
   m_hSession = inet::InternetOpenA(AfxGetAppName().c_str(), inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
 }
 
@@ -72,8 +71,7 @@ plat::BOOL CProgressDlg::OnInitDialog() {
   m_ctlProgress.SetTextColor(kBarTextColor);
   m_hDialog.store(GetSafeHwnd());
 
-  IUploadControl* control = GetCurrentControl();
-  const UploadSettings* settings = control != nullptr ? control->GetUploadSettings() : nullptr;
+  const UploadSettings* settings = m_pControl != nullptr ? m_pControl->GetUploadSettings() : nullptr;
   m_pWorker = std::make_unique<UploadWorker>();
   m_pWorker->m_pSettings = settings;
   m_pWorker->m_pListUpload = m_pListUpload;
@@ -82,12 +80,13 @@ plat::BOOL CProgressDlg::OnInitDialog() {
   m_pWorker->m_pProgressContext = this;
   m_pWorker->m_pfnProgress = &CProgressDlg::OnProgress;
   m_pWorker->m_pSession = m_hSession;
+  m_pWorker->m_pControl = m_pControl;
   if (settings != nullptr && !settings->Normal_ServerName.empty()) {
     m_strKeepAliveUrl = KeepAliveRequests::AddressFor(settings->Normal_ServerName);
   }
   // Only a reply of this upload may reach the page: a transfer that fails leaves the reply empty
   // rather than the one of an earlier upload, which the page could not tell from success.
-  if (control != nullptr) control->SetServerResponse(std::string());
+  if (m_pControl != nullptr) m_pControl->SetServerResponse(std::string());
 
   SetTimer(TIMER_POLL, kPollMs);
   SetTimer(TIMER_KEEPALIVE, kKeepAliveMs);
@@ -145,11 +144,10 @@ void CProgressDlg::OnPollTimer() {
     UpdateData(plat::FALSE);
   }
   if (!m_pWorker || m_bWorkerEnded) return;
-  IUploadControl* control = GetCurrentControl();
   if (m_pWorker->m_evCancelled.Test()) {
     m_bWorkerEnded = true;
     StopTimers();
-    if (control != nullptr) control->SendToControl(UM_UPLOAD_CANCEL, 0, 0);
+    if (m_pControl != nullptr) m_pControl->SendToControl(UM_UPLOAD_CANCEL, 0, 0);
     m_keepAlive.WaitForLast(kKeepAliveWaitMs);
     SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDCANCEL, pw::BN_CLICKED), 0);
   } else if (m_pWorker->m_evDone.Test()) {
@@ -159,7 +157,7 @@ void CProgressDlg::OnPollTimer() {
     SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDOK, pw::BN_CLICKED), 0);
     // The modal loop returns only after this handler, so the page hears of the end (the emptied
     // list, then the reply) before UploadFiles returns.
-    if (control != nullptr) control->SendToControl(UM_UPLOAD_FINISH, 0, 0);
+    if (m_pControl != nullptr) m_pControl->SendToControl(UM_UPLOAD_FINISH, 0, 0);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "attachments/CAttachFile.h"
+#include "control/CurrentControl.h"
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
 #include "platform/kernel/critical_section.h"
@@ -20,7 +21,7 @@ class UploadWorker;
 // Life of one upload, all on the user-interface thread unless said otherwise:
 // - construction opens the HTTP session (agent: the application name); the caller sets the three
 //   lists with SetUploadList, SetImageList and SetDeleteList and calls DoModal;
-// - initialisation makes the UploadWorker with the current control's settings, the lists, this
+// - initialisation makes the UploadWorker with the control's settings, the lists, this
 //   dialog's progress routine and the session, empties the control's ServerResponse (so that a
 //   transfer that fails can never hand the page the reply of an earlier upload), starts the poll
 //   timer (200 ms) and the keep-alive timer (50 minutes), and starts the worker thread at
@@ -33,7 +34,9 @@ class UploadWorker;
 // - destroying the window waits for the worker thread (asking it to stop first should it still
 //   run) and destroys the worker; destroying the object waits for the keep-alive requests and then
 //   closes the session.
-// The lists, the settings and the control must outlive DoModal; nothing of the upload outlives it.
+// Every message, the settings and the reply belong to the control the dialog was made for, never to
+// another control of the process. The lists, the settings and the control must outlive DoModal;
+// nothing of the upload outlives it.
 class CProgressDlg : public plat::win::CDialog {
  public:
   enum { IDD = 102 };
@@ -46,8 +49,9 @@ class CProgressDlg : public plat::win::CDialog {
   // Posted by the progress routine when the bar's position changed (the position is m_nBarPos).
   static constexpr plat::UINT UM_BAR_POSITION = plat::win::WM_APP + 0x5F0;
 
-  // Opens the session; no parent window, no lists yet.
-  CProgressDlg();
+  // Opens the session; no parent window, no lists yet. `control` is the control the upload is for
+  // (borrowed; null: nothing is sent to a control and the upload has no settings).
+  explicit CProgressDlg(IUploadControl* control);
   // Destroys the window if it still exists, joins the keep-alive threads, closes the session.
   ~CProgressDlg() override;
   CProgressDlg(const CProgressDlg&) = delete;
@@ -92,6 +96,7 @@ class CProgressDlg : public plat::win::CDialog {
   void StopTimers();
   void EndWorker();
 
+  IUploadControl* const m_pControl;         // the control the upload is for; not owned
   plat::kernel::CriticalSection m_csText;   // guards the four texts
   const CAttachRefList* m_pListUpload = nullptr;
   const CAttachList* m_pListImage = nullptr;

@@ -76,11 +76,10 @@ Exchange SendThrough(CBasicHttp& http, const drevtest::ReceiverProcess& receiver
 // The raw request the receiver recorded for a summary that names it, split into head and body.
 void ReadRaw(const drevtest::ReceiverProcess& receiver, const nlohmann::json& summary, Exchange& exchange);
 
-// A stand-in for the control: records every ServerResponse stored and makes itself current.
+// A stand-in for the control the worker is made for: records every ServerResponse stored. It is never
+// made the process's current control: the worker reaches only the control it was given.
 class FakeControl : public IUploadControl {
  public:
-  FakeControl() { SetCurrentControl(this); }
-  ~FakeControl() { ReleaseCurrentControl(this); }
   UploadSettings* GetUploadSettings() override { return nullptr; }
   plat::LRESULT SendToControl(plat::UINT, plat::WPARAM, plat::LPARAM) override { return 0; }
   void SetServerResponse(const std::string& reply) override {

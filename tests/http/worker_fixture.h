@@ -35,6 +35,7 @@ class WorkerFixture : public ::testing::Test {
     worker_.m_pListImage = &images_;
     worker_.m_pListDelete = &deletions_;
     worker_.m_pSession = session_.Get();
+    worker_.m_pControl = &control_;
     worker_.m_pProgressContext = &progress_;
     worker_.m_pfnProgress = &ProgressLog::Routine;
   }
