@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "attachments/CAttachFile.h"
-#include "attachments/messages.h"
-#include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
+#include "model/PrivateMessages.h"
+#include "model/UploadSettings.h"
 #include "platform/shell/file_drop.h"
 #include "platform/shell/ole_drop_target.h"
 #include "platform/win/cdialog.h"

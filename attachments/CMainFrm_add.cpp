@@ -8,6 +8,8 @@
 
 #include "attachments/AttachNames.h"
 #include "attachments/CMainFrm.h"
+#include "model/SizeText.h"
+#include "model/SystemErrorText.h"
 #include "platform/kernel/error.h"
 #include "platform/kernel/file.h"
 #include "platform/registry/registry.h"
@@ -17,8 +19,6 @@
 #include "platform/text/text.h"
 #include "platform/win/backend.h"
 #include "resources/AppName.h"
-#include "session/size_text.h"
-#include "session/system_error_text.h"
 
 namespace pw = plat::win;
 namespace shell = plat::shell;

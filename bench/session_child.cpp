@@ -8,10 +8,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "attachments/CAttachFile.h"
-#include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
 #include "http/UploadWorker.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
+#include "model/UploadSettings.h"
 #include "platform/inet/inet.h"
 #include "platform/win/winuser.h"
 #include "resources/ModuleResources.h"

@@ -8,11 +8,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "attachments/CAttachFile.h"
-#include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
 #include "http/CBasicHttp.h"
 #include "http/UploadWorker.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
+#include "model/UploadSettings.h"
 #include "platform/inet/inet.h"
 
 namespace bench {

@@ -2,13 +2,13 @@
 // messages that become page events.
 #include "control/CUploadListCtrl.h"
 
-#include "attachments/messages.h"
 #include "control/DrevFactory.h"
 #include "control/dispids.h"
 #include "control/identifiers.h"
+#include "model/PrivateMessages.h"
+#include "model/SizeText.h"
 #include "platform/win/message.h"
 #include "platform/win/window.h"
-#include "session/size_text.h"
 
 namespace drev {
 

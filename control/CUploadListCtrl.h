@@ -8,7 +8,7 @@
 #include "attachments/CMainFrm.h"
 #include "control/COleControl.h"
 #include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/UploadSettings.h"
 #include "platform/com/module.h"
 
 namespace drev {

@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "attachments/CAttachFile.h"
-#include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
+#include "model/UploadSettings.h"
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
 #include "platform/kernel/critical_section.h"

@@ -5,16 +5,16 @@
 #include <mutex>
 #include <vector>
 
-#include "attachments/messages.h"
-#include "control/UploadSettings.h"
 #include "http/UploadWorker.h"
+#include "model/PrivateMessages.h"
+#include "model/SizeText.h"
+#include "model/SystemErrorText.h"
+#include "model/UploadSettings.h"
 #include "platform/kernel/error.h"
 #include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "resources/AppName.h"
 #include "resources/resource.h"
-#include "session/size_text.h"
-#include "session/system_error_text.h"
 
 namespace pw = plat::win;
 namespace inet = plat::inet;

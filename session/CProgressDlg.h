@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "attachments/CAttachFile.h"
-#include "control/CurrentControl.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
 #include "platform/kernel/critical_section.h"

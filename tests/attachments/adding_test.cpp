@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
+#include "model/SystemErrorText.h"
 #include "platform/kernel/error.h"
 #include "platform/kernel/file.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/system_icons.h"
-#include "session/system_error_text.h"
 #include "tests/attachments/attach_fixture.h"
 
 namespace drev::testing {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/UploadSettings.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/surface.h"
 #include "platform/gdi/syscolor.h"

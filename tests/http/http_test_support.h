@@ -9,8 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/CurrentControl.h"
 #include "http/CBasicHttp.h"
+#include "model/IUploadControl.h"
 #include "platform/inet/inet.h"
 #include "tests/receiver/receiver_process.h"
 

@@ -7,9 +7,9 @@
 #include <set>
 #include <vector>
 
-#include "attachments/CAttachFile.h"
-#include "control/UploadSettings.h"
 #include "http/UploadWorker.h"
+#include "model/CAttachFile.h"
+#include "model/UploadSettings.h"
 #include "tests/http/http_test_support.h"
 
 namespace httptest {

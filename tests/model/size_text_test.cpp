@@ -1,7 +1,7 @@
 // The size text's unit boundaries and the progress text's single-precision parts.
 #include <gtest/gtest.h>
 
-#include "session/size_text.h"
+#include "model/SizeText.h"
 
 namespace {
 

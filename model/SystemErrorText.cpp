@@ -1,5 +1,5 @@
 // The system error text taken from the platform's message table, with the system allocating it.
-#include "session/system_error_text.h"
+#include "model/SystemErrorText.h"
 
 #include <cstring>
 

@@ -1,6 +1,7 @@
 // The attachment record and the lists that hold it.
 //
-// Header-only so that the upload procedure can read records without linking the attachment manager.
+// Header-only, in the bottom folder, so that the attachment manager, the progress dialog and the
+// upload procedure all read the same records.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Byte counts as short texts with units, in the integer and the single-precision forms.
-#include "session/size_text.h"
+#include "model/SizeText.h"
 
 #include <cstdio>
 
