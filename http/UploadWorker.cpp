@@ -21,6 +21,16 @@ constexpr std::size_t kReplyPieceBytes = 64 * 1024;
 
 }  // namespace
 
+UploadWorker::UploadWorker(const UploadSettings* settings, const UploadLists& lists, HINTERNET session,
+                           IUploadControl* control, const UploadReports& reports)
+    : m_pSettings(settings),
+      m_pListUpload(lists.rows),
+      m_pListImage(lists.images),
+      m_pListDelete(lists.deletions),
+      m_pSession(session),
+      m_pControl(control),
+      m_reports(reports) {}
+
 std::unique_ptr<CBasicHttp> UploadWorker::CreateHttp() { return std::make_unique<CBasicHttp>(m_pSession); }
 
 void UploadWorker::AddFileFields(CBasicHttp& http) {
@@ -134,8 +144,8 @@ BOOL UploadWorker::ReadReply(HINTERNET request) {
 BOOL UploadWorker::OnBlockSent(void* param, DWORD /*fileSize*/, DWORD bytesRead) {
   auto* worker = static_cast<UploadWorker*>(param);
   worker->m_dwSentBytes += bytesRead;
-  if (worker->m_pfnProgress != nullptr) {
-    worker->m_pfnProgress(worker->m_pProgressContext, worker->m_dwTotalBytes, worker->m_dwSentBytes);
+  if (worker->m_reports.progress != nullptr) {
+    worker->m_reports.progress(worker->m_reports.context, worker->m_dwTotalBytes, worker->m_dwSentBytes);
   }
   return worker->PollCancel() ? plat::FALSE : plat::TRUE;
 }
@@ -143,4 +153,12 @@ BOOL UploadWorker::OnBlockSent(void* param, DWORD /*fileSize*/, DWORD bytesRead)
 DWORD UploadWorker::PollCancel() {
   m_bCancelled = m_evStop.Test() ? 1 : 0;
   return m_bCancelled;
+}
+
+void UploadWorker::RequestStop() { m_evStop.Set(); }
+
+UploadWorker::End UploadWorker::TakeEnd() {
+  if (m_evCancelled.Test()) return End::Cancelled;
+  if (m_evDone.Test()) return End::Done;
+  return End::Running;
 }

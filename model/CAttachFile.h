@@ -37,3 +37,12 @@ class CAttachFile {
 using CAttachList = std::vector<std::unique_ptr<CAttachFile>>;
 // A list that borrows records (the upload hand-off list of row records).
 using CAttachRefList = std::vector<CAttachFile*>;
+
+// The three lists one upload sends, in the order they were handed over: the row records, the image
+// records and the deletion records. Borrowed from the attachment manager for the upload's length;
+// images and deletions may be null (nothing of them is sent then).
+struct UploadLists {
+  const CAttachRefList* rows = nullptr;
+  const CAttachList* images = nullptr;
+  const CAttachList* deletions = nullptr;
+};

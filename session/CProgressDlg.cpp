@@ -72,15 +72,8 @@ plat::BOOL CProgressDlg::OnInitDialog() {
   m_hDialog.store(GetSafeHwnd());
 
   const UploadSettings* settings = m_pControl != nullptr ? m_pControl->GetUploadSettings() : nullptr;
-  m_pWorker = std::make_unique<UploadWorker>();
-  m_pWorker->m_pSettings = settings;
-  m_pWorker->m_pListUpload = m_pListUpload;
-  m_pWorker->m_pListImage = m_pListImage;
-  m_pWorker->m_pListDelete = m_pListDelete;
-  m_pWorker->m_pProgressContext = this;
-  m_pWorker->m_pfnProgress = &CProgressDlg::OnProgress;
-  m_pWorker->m_pSession = m_hSession;
-  m_pWorker->m_pControl = m_pControl;
+  m_pWorker = std::make_unique<UploadWorker>(settings, UploadLists{m_pListUpload, m_pListImage, m_pListDelete},
+                                             m_hSession, m_pControl, UploadReports{this, &CProgressDlg::OnProgress});
   if (settings != nullptr && !settings->Normal_ServerName.empty()) {
     m_strKeepAliveUrl = KeepAliveRequests::AddressFor(settings->Normal_ServerName);
   }
@@ -93,7 +86,7 @@ plat::BOOL CProgressDlg::OnInitDialog() {
   if (!StartWorker()) {
     // Without its thread nothing is sent; the dialog ends as after a failed transfer.
     ShowSystemError(plat::kernel::GetLastError());
-    m_pWorker->m_evDone.Set();
+    m_bNoWorkerThread = true;
   }
   return plat::TRUE;
 }
@@ -144,13 +137,14 @@ void CProgressDlg::OnPollTimer() {
     UpdateData(plat::FALSE);
   }
   if (!m_pWorker || m_bWorkerEnded) return;
-  if (m_pWorker->m_evCancelled.Test()) {
+  const UploadWorker::End end = m_bNoWorkerThread ? UploadWorker::End::Done : m_pWorker->TakeEnd();
+  if (end == UploadWorker::End::Cancelled) {
     m_bWorkerEnded = true;
     StopTimers();
     if (m_pControl != nullptr) m_pControl->SendToControl(UM_UPLOAD_CANCEL, 0, 0);
     m_keepAlive.WaitForLast(kKeepAliveWaitMs);
     SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDCANCEL, pw::BN_CLICKED), 0);
-  } else if (m_pWorker->m_evDone.Test()) {
+  } else if (end == UploadWorker::End::Done) {
     m_bWorkerEnded = true;
     StopTimers();
     m_keepAlive.WaitForLast(kKeepAliveWaitMs);
@@ -172,7 +166,7 @@ void CProgressDlg::StopTimers() {
 }
 
 void CProgressDlg::OnCancelButton() {
-  if (m_pWorker) m_pWorker->m_evStop.Set();
+  if (m_pWorker) m_pWorker->RequestStop();
 }
 
 void CProgressDlg::OnOK() {
@@ -216,7 +210,7 @@ void CProgressDlg::EndWorker() {
   if (m_threadWorker.IsAttached()) {
     // A window destroyed under a running upload (the host going away) stops it at its next block;
     // the HTTP layer's time limits bound every wait in between.
-    if (m_pWorker && !m_bWorkerEnded) m_pWorker->m_evStop.Set();
+    if (m_pWorker && !m_bWorkerEnded) m_pWorker->RequestStop();
     m_threadWorker.Join();
   }
   m_pWorker.reset();

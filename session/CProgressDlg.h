@@ -114,4 +114,5 @@ class CProgressDlg : public plat::win::CDialog {
   plat::inet::HINTERNET m_hSession = nullptr;
   std::string m_strKeepAliveUrl;            // empty when there is no server to keep alive
   bool m_bWorkerEnded = false;              // an end event was seen (user-interface thread only)
+  bool m_bNoWorkerThread = false;           // the worker thread could not be started: nothing is sent
 };

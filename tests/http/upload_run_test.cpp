@@ -74,13 +74,14 @@ class WorkerRun : public WorkerFixture {
   void Start() {
     ASSERT_TRUE(thread_.Start([this] { UploadThreadProc(&worker_); }, kernel::Thread::Priority::BelowNormal));
   }
-  // Runs the worker thread to its end and says which event it signalled.
+  // Runs the worker thread to its end and says which end it signalled (exactly one, or "both or
+  // none").
   std::string RunToEnd() {
     Start();
     thread_.Join();
-    bool done = worker_.m_evDone.Test();
-    bool cancelled = worker_.m_evCancelled.Test();
-    return done && !cancelled ? "done" : cancelled && !done ? "cancelled" : "both or none";
+    const UploadWorker::End end = worker_.TakeEnd();
+    if (worker_.TakeEnd() != UploadWorker::End::Running) return "both or none";
+    return end == UploadWorker::End::Done ? "done" : end == UploadWorker::End::Cancelled ? "cancelled" : "both or none";
   }
   BoxHook boxes_;
   kernel::Thread thread_;
@@ -91,11 +92,11 @@ TEST_F(WorkerRun, AnUnreachableServerIsShownAndTheDoneEventWaitsForTheBoxToClose
   boxes_.HoldOpen();
   Start();
   ASSERT_TRUE(boxes_.WaitForBox());
-  EXPECT_EQ(worker_.m_evDone.Wait(300), kernel::WAIT_TIMEOUT);  // the box is still open
+  EXPECT_EQ(worker_.TakeEnd(), UploadWorker::End::Running);  // the box is still open
   boxes_.Release();
-  EXPECT_EQ(worker_.m_evDone.Wait(30000), kernel::WAIT_OBJECT_0);
   thread_.Join();
-  EXPECT_FALSE(worker_.m_evCancelled.Test());
+  EXPECT_EQ(worker_.TakeEnd(), UploadWorker::End::Done);
+  EXPECT_EQ(worker_.TakeEnd(), UploadWorker::End::Running);
   std::vector<win::MessageBoxRecord> shown = boxes_.Boxes();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].text, plat::inet::InternetErrorDescription(plat::inet::ERROR_INTERNET_CANNOT_CONNECT));
@@ -109,9 +110,9 @@ TEST_F(WorkerRun, AStopSeenAtABlockEndsCancelledWithNothingShown) {
   ReceiverProcess receiver(WithOptions({}, false));
   AddRow(dir_.Write("one", Pattern(3000)), "x/y", 3000);
   Connect(receiver);
-  worker_.m_evStop.Set();
+  worker_.RequestStop();
   EXPECT_EQ(RunToEnd(), "cancelled");
-  EXPECT_EQ(worker_.m_bCancelled, 1u);
+  EXPECT_EQ(worker_.Cancelled(), 1u);
   EXPECT_EQ(progress_.calls.size(), 1u);
   EXPECT_TRUE(boxes_.Boxes().empty());
   EXPECT_TRUE(control_.Responses().empty());
@@ -120,7 +121,7 @@ TEST_F(WorkerRun, AStopSeenAtABlockEndsCancelledWithNothingShown) {
 TEST_F(WorkerRun, AStopThatNoBlockPollsEndsNormallyWithTheReplyStored) {
   ReceiverProcess receiver(WithOptions({}, false));
   Connect(receiver);
-  worker_.m_evStop.Set();
+  worker_.RequestStop();
   EXPECT_EQ(RunToEnd(), "done");
   EXPECT_EQ(control_.Responses().size(), 1u);
   EXPECT_TRUE(boxes_.Boxes().empty());
@@ -130,7 +131,7 @@ TEST_F(WorkerRun, AnErrorStatusEndsDoneWithNothingShownOrStored) {
   ReceiverProcess receiver(WithOptions({"--status", "500"}, false));
   Connect(receiver);
   EXPECT_EQ(RunToEnd(), "done");
-  EXPECT_EQ(worker_.m_strError, "Error Precheck return status = 500\n");
+  EXPECT_EQ(worker_.Error(), "Error Precheck return status = 500\n");
   EXPECT_TRUE(boxes_.Boxes().empty());
   EXPECT_TRUE(control_.Responses().empty());
 }

@@ -29,16 +29,9 @@ struct ProgressLog {
 
 class WorkerFixture : public ::testing::Test {
  protected:
-  WorkerFixture() {
-    worker_.m_pSettings = &settings_;
-    worker_.m_pListUpload = &rows_;
-    worker_.m_pListImage = &images_;
-    worker_.m_pListDelete = &deletions_;
-    worker_.m_pSession = session_.Get();
-    worker_.m_pControl = &control_;
-    worker_.m_pProgressContext = &progress_;
-    worker_.m_pfnProgress = &ProgressLog::Routine;
-  }
+  WorkerFixture()
+      : worker_(&settings_, UploadLists{&rows_, &images_, &deletions_}, session_.Get(), &control_,
+                UploadReports{&progress_, &ProgressLog::Routine}) {}
 
   static std::unique_ptr<CAttachFile> Record(const std::string& path, const std::string& type, std::int32_t size,
                                              std::int32_t server) {
