@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "model/CAttachFile.h"
@@ -20,10 +21,30 @@ class CBasicHttp;
 // `total` is 0 when every file of the request was recorded with size 0.
 using UploadProgressRoutine = void (*)(void* context, plat::DWORD totalBytes, plat::DWORD sentBytes);
 
-// Where the worker reports to, on its own thread: the context is passed back to the routine.
+// Why a run's request failed, as the worker reports it. The worker shows nothing: the dialog that
+// made it decides what the user is told.
+struct UploadFailure {
+  enum class Kind {
+    Internet,  // the HTTP client failed (connect, send, write, end, read): `number` is the WinInet number
+    Poster,    // the form poster's own failure (CBasicHttpException): `number` is its code
+    Other,     // any other failure with a description (a file read error, memory): `number` 0 or the OS error
+    Unknown,   // a failure that carries nothing to describe it
+  };
+  Kind kind = Kind::Unknown;
+  plat::DWORD number = 0;
+  std::string text;  // the failure's own description (CP949); may be empty
+};
+
+// The dialog's failure routine: (progress context, the failure). Called on the worker thread, at
+// most once a run, after the request has been abandoned and before the run's end event is signalled,
+// so whatever it shows holds the dialog open until it returns.
+using UploadFailureRoutine = void (*)(void* context, const UploadFailure& failure);
+
+// Where the worker reports to, on its own thread: the context is passed back to both routines.
 struct UploadReports {
   void* context = nullptr;
   UploadProgressRoutine progress = nullptr;  // may be null
+  UploadFailureRoutine failure = nullptr;    // may be null
 };
 
 // One upload. The progress dialog makes it with everything the upload needs, starts a thread
@@ -79,11 +100,9 @@ class UploadWorker {
   plat::DWORD PollCancel();
 
   // The thread's body: seeds this thread's C runtime generator from the system's entropy (so the
-  // boundary cannot be foreseen), runs Upload, and shows what the user must know of a failure in a
-  // message box (MB_OK | MB_ICONEXCLAMATION, captioned with the application name): for an internet
-  // error its description, or "알수 없는 오류(N)" when that is empty; for CBasicHttpException nothing;
-  // for any other failure its own description. The box is modal on this thread, so only after it is
-  // closed is exactly one end event signalled: cancelled when the cancelled flag is 1, else done.
+  // boundary cannot be foreseen), runs Upload, and reports a failure of it (kind, number, text) to
+  // the failure routine on this thread; the worker itself shows nothing. Only after the routine has
+  // returned is exactly one end event signalled: cancelled when the cancelled flag is 1, else done.
   // Returns 0.
   plat::DWORD Run();
 
@@ -102,11 +121,14 @@ class UploadWorker {
   plat::DWORD Cancelled() const { return m_bCancelled; }     // the last PollCancel's answer
   const std::string& Error() const { return m_strError; }    // why Upload stored no reply (CP949)
   const std::string& Reply() const { return m_strReply; }    // the reply body ReadReply read
+  // The failure Run reported, if any.
+  const std::optional<UploadFailure>& Failure() const { return m_failure; }
 
  private:
   void AddFileFields(CBasicHttp& http);
   void AddTextFields(CBasicHttp& http);
   void StoreReply();
+  void ReportFailure(UploadFailure failure);
 
   plat::kernel::Event m_evDone;       // set by Run when the run ended without cancellation
   plat::kernel::Event m_evStop;       // set by RequestStop; polled by PollCancel
@@ -124,6 +146,7 @@ class UploadWorker {
   const UploadReports m_reports;     // the dialog's context and routines
   std::string m_strReply;            // the reply body read by ReadReply
   plat::kernel::CriticalSection m_csReply;  // held while the reply is stored into the control
+  std::optional<UploadFailure> m_failure;   // what Run reported
 };
 
 // The worker thread's entry: `param` is the UploadWorker; runs its Run and returns 0.

@@ -2,6 +2,7 @@
 // timers, the cancel button and keys, and the teardown.
 #include "session/CProgressDlg.h"
 
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "model/SystemErrorText.h"
 #include "model/UploadSettings.h"
 #include "platform/kernel/error.h"
+#include "platform/text/text.h"
 #include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "resources/AppName.h"
@@ -34,6 +36,17 @@ void ShowSystemError(DWORD error) {
   DWORD capacity = length + 1;
   if (!GetSystemErrorText(error, text.data(), &capacity)) return;
   pw::MessageBoxA(nullptr, text.data(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
+}
+
+// The program's standard message box: modal on the calling thread, an exclamation icon, one OK button.
+void ShowExclamation(const std::string& text) {
+  pw::MessageBoxA(nullptr, text.c_str(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
+}
+
+std::string UnknownErrorText(DWORD error) {
+  char text[128];
+  std::snprintf(text, sizeof text, plat::text::Ansi("알수 없는 오류(%d)").c_str(), static_cast<int>(error));
+  return text;
 }
 
 }  // namespace
@@ -73,7 +86,7 @@ plat::BOOL CProgressDlg::OnInitDialog() {
 
   const UploadSettings* settings = m_pControl != nullptr ? m_pControl->GetUploadSettings() : nullptr;
   m_pWorker = std::make_unique<UploadWorker>(settings, UploadLists{m_pListUpload, m_pListImage, m_pListDelete},
-                                             m_hSession, m_pControl, UploadReports{this, &CProgressDlg::OnProgress});
+                                             m_hSession, m_pControl, UploadReports{this, &CProgressDlg::OnProgress, &CProgressDlg::ShowUploadFailure});
   if (settings != nullptr && !settings->Normal_ServerName.empty()) {
     m_strKeepAliveUrl = KeepAliveRequests::AddressFor(settings->Normal_ServerName);
   }
@@ -119,6 +132,23 @@ void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
   std::string text = FormatProgressText(sent, total);
   std::lock_guard lock(dialog->m_csText);
   dialog->m_strText4.swap(text);
+}
+
+void CProgressDlg::ShowUploadFailure(void* /*context*/, const UploadFailure& failure) {
+  using Kind = UploadFailure::Kind;
+  switch (failure.kind) {
+    case Kind::Internet:
+      ShowExclamation(failure.text.empty() ? UnknownErrorText(failure.number) : failure.text);
+      break;
+    case Kind::Poster:
+      break;  // a file that cannot be sent, a stop: the user is not told
+    case Kind::Other:
+      ShowExclamation(failure.text);
+      break;
+    case Kind::Unknown:
+      ShowExclamation(plat::text::Ansi("알수 없는 오류!!!"));
+      break;
+  }
 }
 
 // ----- the user-interface thread's side -----

@@ -17,6 +17,7 @@
 #include "widgets/CGradientProgressCtrl.h"
 
 class UploadWorker;
+struct UploadFailure;
 
 // Life of one upload, all on the user-interface thread unless said otherwise:
 // - construction opens the HTTP session (agent: the application name); the caller sets the three
@@ -68,6 +69,14 @@ class CProgressDlg : public plat::win::CDialog {
   // (at most 101 times an upload) is posted to the dialog, which sets the bar on its own thread, so
   // the bar's repaint does not hold up the transfer.
   static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
+
+  // The failure routine the worker calls on its own thread when its run failed, before it signals
+  // its end: what the user is told, in the program's message box (modal on that thread, so the
+  // dialog stays open until the box is closed; MB_OK | MB_ICONEXCLAMATION, captioned with the
+  // application name). An internet error shows its description, or "알수 없는 오류(N)" when it has
+  // none; the form poster's own failures show nothing; any other failure shows its own description;
+  // a failure that carries no description at all shows "알수 없는 오류!!!".
+  static void ShowUploadFailure(void* context, const UploadFailure& failure);
 
   // The bar position for `sent` of `total`: the single-precision quotient times 100, truncated,
   // within 0..100; 100 when `total` is 0.
