@@ -128,17 +128,15 @@ class CMainFrm : public plat::win::CDialog {
   // Takes the record out of the row (the row keeps no record); null when it had none.
   std::unique_ptr<CAttachFile> TakeRecord(int row);
 
-  // ----- state (names as the design gives them) -----
-  CXListCtrl m_ctlList;                  // takes over control 201
-  std::int32_t m_nFixedWidth = 0;         // sum of the initial column widths: 280
-  CAttachRefList m_listUpload;           // row records lent to one upload; empty otherwise
-  CAttachList m_listImage;               // image records, in the order added
-  CAttachList m_listDelete;              // deletion records, in the order added
-  UploadSettings* m_pSettings = nullptr;  // the control's settings, not owned
-  std::unique_ptr<ATTACH_TOTALS> m_pTotals;  // from dialog initialisation to WM_DESTROY
-  plat::shell::COleDropTarget m_dropTarget;  // registered for the dialog window; takes no OLE data
-  std::int32_t m_nMaxUploadSize = 0;     // upload size limit
-  std::uint8_t m_bScrap = 0;             // scrap mode
+  // ----- what the control and the list's users see -----
+  // The control's settings (not owned): set by the control before the dialog is created; when not
+  // set, dialog initialisation takes them from the control.
+  void SetSettings(UploadSettings* settings) { m_pSettings = settings; }
+  const UploadSettings* GetSettings() const { return m_pSettings; }
+  // The list (control 201 of the dialog) and the manager's own lists, for reading.
+  CXListCtrl& GetListCtrl() { return m_ctlList; }
+  const CAttachList& GetImageRecords() const { return m_listImage; }
+  const CAttachList& GetDeleteRecords() const { return m_listDelete; }
 
  protected:
   // Binds m_ctlList to control 201 during the base initialisation, before the rest of it.
@@ -154,6 +152,17 @@ class CMainFrm : public plat::win::CDialog {
   plat::LRESULT OnNotify(const plat::win::NMHDR* header);
   void OnDeleteItem(const plat::win::NMLISTVIEW* notice);
 
+  // State, in the order and with the names the design gives it.
+  CXListCtrl m_ctlList;                  // takes over control 201
+  std::int32_t m_nFixedWidth = 0;         // sum of the initial column widths: 280
+  CAttachRefList m_listUpload;           // row records lent to one upload; empty otherwise
+  CAttachList m_listImage;               // image records, in the order added
+  CAttachList m_listDelete;              // deletion records, in the order added
+  UploadSettings* m_pSettings = nullptr;  // the control's settings, not owned
+  std::unique_ptr<ATTACH_TOTALS> m_pTotals;  // from dialog initialisation to WM_DESTROY
+  plat::shell::COleDropTarget m_dropTarget;  // registered for the dialog window; takes no OLE data
+  std::int32_t m_nMaxUploadSize = 0;     // upload size limit
+  std::uint8_t m_bScrap = 0;             // scrap mode
   IUploadControl* const m_pControl;                // the owning control; not owned
   const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles
 };

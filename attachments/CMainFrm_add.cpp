@@ -149,7 +149,8 @@ namespace {
 // Whether a row may be added: the row count before the addition must stay below MaxFileCount.
 // Shows the count-limit message when it may not.
 bool RoomForRow(CMainFrm& frame) {
-  const std::int32_t limit = frame.m_pSettings ? frame.m_pSettings->MaxFileCount : 0;
+  const UploadSettings* settings = frame.GetSettings();
+  const std::int32_t limit = settings ? settings->MaxFileCount : 0;
   if (frame.GetRowCount() < limit) return true;
   char text[160];
   std::snprintf(text, sizeof text, plat::text::Ansi("%d개 이상 파일을 추가 할 수 없습니다.").c_str(), limit);
@@ -162,7 +163,7 @@ bool RoomForRow(CMainFrm& frame) {
 // Drawing is held while the row is built, so it appears in one piece. False (and the record
 // destroyed) when the list has no window to take the row.
 bool InsertRow(CMainFrm& frame, std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
-  CXListCtrl& list = frame.m_ctlList;
+  CXListCtrl& list = frame.GetListCtrl();
   if (!list.GetSafeHwnd()) return false;
   const bool server = record->m_bServer != 0;
   const std::string sizeText = FormatSizeText(static_cast<plat::DWORD>(size));

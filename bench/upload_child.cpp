@@ -32,8 +32,8 @@ long long UploadThroughPoster(plat::inet::HINTERNET session, const ChildJob& job
   CBasicHttp http(session);
   http.SetServerName(job.address);
   http.SetObjectName("/upload.php");
-  http.SetVerb(CBasicHttp::kVerbPost);
-  http.SetFormType(CBasicHttp::kFormMultipart);
+  http.SetVerb(CBasicHttp::Verb::Post);
+  http.SetFormType(CBasicHttp::FormType::Multipart);
   http.AddItem("ATTACH_FILES", "", job.path, "application/octet-stream", job.size);
   http.OpenRequest();
   http.SendRequest();

@@ -70,7 +70,7 @@ plat::LRESULT CUploadListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, p
 // The control window only hosts the attachment dialog, which fills it.
 int CUploadListCtrl::OnCreate(pw::CREATESTRUCTA* cs) {
   if (COleControl::OnCreate(cs) == -1) return -1;
-  m_mainFrm.m_pSettings = m_pSettings.get();
+  m_mainFrm.SetSettings(m_pSettings.get());
   // A control without its list is of no use to the page: a dialog that cannot be made fails the
   // window's creation rather than leaving an empty control that reports success.
   if (!m_mainFrm.Create(CMainFrm::IDD, pw::CWnd::FromHandle(GetSafeHwnd()))) return -1;

@@ -77,8 +77,8 @@ BOOL UploadWorker::Upload() {
   http->SetRefererUrl(settings.Referer);
   http->SetServerName(settings.Normal_ServerName);
   http->SetPort(80);
-  http->SetVerb(CBasicHttp::kVerbPost);
-  http->SetFormType(CBasicHttp::kFormMultipart);
+  http->SetVerb(CBasicHttp::Verb::Post);
+  http->SetFormType(CBasicHttp::FormType::Multipart);
   http->SetObjectName(settings.Normal_UploadURL);
   AddFileFields(*http);
   AddTextFields(*http);

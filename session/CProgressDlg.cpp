@@ -68,11 +68,11 @@ CProgressDlg::~CProgressDlg() {
 
 void CProgressDlg::DoDataExchange(pw::CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT1, m_strText1);
+  pw::DDX_Text(pDX, IDC_PROGRESS_TOTAL_FILES, m_strTotalFiles);
   pw::DDX_Control(pDX, IDC_PROGRESS_BAR, m_ctlProgress);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT2, m_strText2);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT4, m_strText4);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT3, m_strText3);
+  pw::DDX_Text(pDX, IDC_PROGRESS_BAR_NOTE, m_strBarNote);
+  pw::DDX_Text(pDX, IDC_PROGRESS_BYTES, m_strProgressText);
+  pw::DDX_Text(pDX, IDC_PROGRESS_LOWER_NOTE, m_strLowerNote);
 }
 
 plat::BOOL CProgressDlg::OnInitDialog() {
@@ -131,7 +131,7 @@ void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
   }
   std::string text = FormatProgressText(sent, total);
   std::lock_guard lock(dialog->m_csText);
-  dialog->m_strText4.swap(text);
+  dialog->m_strProgressText.swap(text);
 }
 
 void CProgressDlg::ShowUploadFailure(void* /*context*/, const UploadFailure& failure) {

@@ -113,10 +113,11 @@ class CProgressDlg : public plat::win::CDialog {
   plat::kernel::Thread m_threadWorker;      // its Id() is the worker thread's id
   KeepAliveRequests m_keepAlive;            // the keep-alive threads; the last one is the remembered one
   std::unique_ptr<UploadWorker> m_pWorker;  // from initialisation until the window is destroyed
-  std::string m_strText1;                   // static 207
-  std::string m_strText2;                   // static 205
-  std::string m_strText3;                   // static 208
-  std::string m_strText4;                   // static 206: the progress text
+  // The four texts (1 to 4), each exchanged with its static; only the progress text is ever written.
+  std::string m_strTotalFiles;              // text 1, static 207
+  std::string m_strBarNote;                 // text 2, static 205
+  std::string m_strLowerNote;               // text 3, static 208
+  std::string m_strProgressText;            // text 4, static 206: sent of total
   CGradientProgressCtrl m_ctlProgress;      // control 204
   std::atomic<int> m_nBarPos{0};            // the position the worker last reported
   std::atomic<plat::win::HWND> m_hDialog{nullptr};  // where the worker posts; kept until it is joined

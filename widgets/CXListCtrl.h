@@ -112,24 +112,10 @@ class CXListCtrl : public plat::win::CListCtrl {
   // The records behind a row (null for a row without records or out of range).
   XListRowData* GetRowData(int nItem);
 
-  // The header object (the list's header window is taken over by it once, when the control is
-  // attached to a list window or creates its own) and its flag. The drawing side makes it the
-  // extended header class.
-  CXHeaderCtrl m_HeaderCtrl;
-  bool m_bHeaderIsSubclassed = false;
   // Image lists the owner fills: the header's check-box pictures (0 blank, 1 empty box, 2 ticked)
   // and the pictures drawn in cells with a cell image.
   plat::gdi::CImageList m_cImageListHeader;
   plat::gdi::CImageList m_cImageListCell;
-
-  // The colour cache: read at construction and after every system colour change.
-  plat::COLORREF m_crGrayText = 0;
-  plat::COLORREF m_crHighLight = 0;
-  plat::COLORREF m_crHighLightText = 0;
-  plat::COLORREF m_crWindow = 0;
-  plat::COLORREF m_crWindowText = 0;
-  plat::COLORREF m_cr3DFace = 0;
-  plat::COLORREF m_crBtnShadow = 0;
 
  protected:
   void PreSubclassWindow() override;
@@ -173,6 +159,20 @@ class CXListCtrl : public plat::win::CListCtrl {
   // Releases a row's records after clearing its item parameter.
   void ReleaseRow(int nItem);
   void OnDestroy();
+
+  // The header object (the list's header window is taken over by it once, when the control is
+  // attached to a list window or creates its own; GetHeaderCtrl then answers it) and its flag.
+  CXHeaderCtrl m_HeaderCtrl;
+  bool m_bHeaderIsSubclassed = false;
+
+  // The colour cache: read at construction and after every system colour change.
+  plat::COLORREF m_crGrayText = 0;
+  plat::COLORREF m_crHighLight = 0;
+  plat::COLORREF m_crHighLightText = 0;
+  plat::COLORREF m_crWindow = 0;
+  plat::COLORREF m_crWindowText = 0;
+  plat::COLORREF m_cr3DFace = 0;
+  plat::COLORREF m_crBtnShadow = 0;
 
   // The empty-list picture: the bitmap, the palette made for it, its size in pixels.
   plat::gdi::CBitmap m_bmpBkImage;

@@ -40,8 +40,8 @@ struct Blocks {
 class Transport : public ::testing::Test {
  protected:
   void Prepare(CBasicHttp& http, Blocks& blocks) {
-    http.SetVerb(CBasicHttp::kVerbPost);
-    http.SetFormType(CBasicHttp::kFormMultipart);
+    http.SetVerb(CBasicHttp::Verb::Post);
+    http.SetFormType(CBasicHttp::FormType::Multipart);
     http.SetObjectName("/upload.php");
     http.SetProgressCallback(&blocks, &Blocks::Callback);
   }
