@@ -2,6 +2,8 @@
 // the control, the counting operations, the limits, scrap mode and the manager's teardown.
 #include "attachments/CMainFrm.h"
 
+namespace drev {
+
 namespace {
 
 // Sums wrap the way 32-bit signed sums did on the original platform; unsigned arithmetic gives that
@@ -143,3 +145,5 @@ void CMainFrm::ResetAll() {
   RemoveAllDeleteFiles();
   UpdateTotals();
 }
+
+}  // namespace drev

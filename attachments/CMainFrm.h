@@ -16,6 +16,8 @@
 #include "platform/win/cdialog.h"
 #include "widgets/CXListCtrl.h"
 
+namespace drev {
+
 class CProgressDlg;
 
 // Ownership: each record belongs to exactly one place — a list row (the row's item data, see
@@ -166,3 +168,5 @@ class CMainFrm : public plat::win::CDialog {
   IUploadControl* const m_pControl;                // the owning control; not owned
   const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles
 };
+
+}  // namespace drev

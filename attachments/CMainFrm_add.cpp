@@ -20,6 +20,8 @@
 #include "platform/win/backend.h"
 #include "resources/AppName.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 namespace shell = plat::shell;
 
@@ -257,3 +259,5 @@ std::string CMainFrm::GetContentType(const std::string& ext) {
   reg::RegCloseKey(key);
   return contentType;
 }
+
+}  // namespace drev

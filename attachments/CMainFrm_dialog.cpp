@@ -8,6 +8,8 @@
 #include "platform/win/commctrl.h"
 #include "resources/resource.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 
 namespace {
@@ -155,3 +157,5 @@ plat::LRESULT CMainFrm::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LP
       return CDialog::WindowProc(msg, wParam, lParam);
   }
 }
+
+}  // namespace drev

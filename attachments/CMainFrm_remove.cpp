@@ -5,6 +5,8 @@
 
 #include "attachments/CMainFrm.h"
 
+namespace drev {
+
 void CMainFrm::DeleteSelectedItem() {
   if (m_bScrap || IsUploadRunning()) return;
   // The size reported is that of the last row removed in the walk from the bottom, which is the
@@ -62,3 +64,5 @@ std::string CMainFrm::GetDeleteFileList() {
   for (const auto& record : m_listDelete) list += "," + std::to_string(record->m_nFileId);
   return list;
 }
+
+}  // namespace drev

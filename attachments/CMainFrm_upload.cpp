@@ -9,6 +9,8 @@
 #include "resources/AppName.h"
 #include "session/CProgressDlg.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 
 namespace {
@@ -95,3 +97,5 @@ std::int32_t CMainFrm::UploadFiles() {
   m_listUpload.clear();
   return result;
 }
+
+}  // namespace drev

@@ -20,7 +20,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace bench {
+namespace drev::bench {
 namespace {
 
 double Now() {
@@ -216,4 +216,4 @@ void PrintRow(unsigned mib, const char* client, bool ok, double seconds, double 
   std::fflush(stdout);
 }
 
-}  // namespace bench
+}  // namespace drev::bench

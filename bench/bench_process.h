@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace bench {
+namespace drev::bench {
 
 // What one child process used, as its parent saw it at the end (wait4).
 struct ChildUsage {
@@ -87,4 +87,4 @@ void ForEachSize(const Options& options, const std::function<void(unsigned mib, 
 void PrintHeading();
 void PrintRow(unsigned mib, const char* client, bool ok, double seconds, double cpuSeconds, long peakRssKiB);
 
-}  // namespace bench
+}  // namespace drev::bench

@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace bench {
+namespace drev::bench {
 
 bool ParseChildJob(int argc, char** argv, ChildJob& job) {
   if (argc != 6 || std::strcmp(argv[1], "--child") != 0) return false;
@@ -51,4 +51,4 @@ bool RunWorker(BenchUpload& upload, plat::inet::HINTERNET session, const UploadR
   return worker.TakeEnd() == UploadWorker::End::Done;
 }
 
-}  // namespace bench
+}  // namespace drev::bench

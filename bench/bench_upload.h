@@ -14,7 +14,7 @@
 #include "model/UploadSettings.h"
 #include "platform/inet/inet.h"
 
-namespace bench {
+namespace drev::bench {
 
 // What a child process uploads: `<program> --child MODE PATH SIZE ADDRESS`.
 struct ChildJob {
@@ -86,4 +86,4 @@ class BenchUpload : public IUploadControl {
 // true when it ended done.
 bool RunWorker(BenchUpload& upload, plat::inet::HINTERNET session, const UploadReports& reports = {});
 
-}  // namespace bench
+}  // namespace drev::bench

@@ -22,10 +22,10 @@
 
 namespace {
 
-using bench::BestRun;
-using bench::ChildUsage;
-using bench::Options;
-using bench::SizeName;
+using drev::bench::BestRun;
+using drev::bench::ChildUsage;
+using drev::bench::Options;
+using drev::bench::SizeName;
 
 const char* const kClients[] = {"direct", "dialog"};
 constexpr double kGoalRatio = 0.8;
@@ -34,13 +34,13 @@ constexpr double kGoalRatio = 0.8;
 bool RunOnce(const std::string& client, const std::string& path, unsigned sizeMiB, const std::string& address,
              ChildUsage& usage, double& seconds) {
   const std::uint32_t size = static_cast<std::uint32_t>(std::uint64_t{sizeMiB} << 20);
-  usage = bench::RunChild(bench::ChildCommand(bench::ProgramFolder() + "/session-bench", {client, path, size, address}));
-  seconds = bench::ValueAfter(usage.output, "seconds=");
+  usage = drev::bench::RunChild(drev::bench::ChildCommand(drev::bench::ProgramFolder() + "/session-bench", {client, path, size, address}));
+  seconds = drev::bench::ValueAfter(usage.output, "seconds=");
   return usage.exitStatus == 0 && seconds > 0;
 }
 
 void PrintRow(unsigned mib, const char* client, const BestRun& result, double seconds) {
-  bench::PrintRow(mib, client, result.ok, seconds, result.cpuSeconds, result.peakRssKiB);
+  drev::bench::PrintRow(mib, client, result.ok, seconds, result.cpuSeconds, result.peakRssKiB);
 }
 
 // Prints the goal's verdict per size; false when one is missed.
@@ -63,24 +63,24 @@ bool CheckGoals(const std::map<unsigned, std::map<std::string, BestRun>>& result
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (bench::ChildJob job; bench::ParseChildJob(argc, argv, job)) return bench::RunSessionChild(job);
+  if (drev::bench::ChildJob job; drev::bench::ParseChildJob(argc, argv, job)) return drev::bench::RunSessionChild(job);
   Options options;
   options.sizesMiB = {64, 1024};
-  if (!bench::ParseOptions(argc, argv, "session-bench", 2048, options)) return 2;
-  bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
+  if (!drev::bench::ParseOptions(argc, argv, "session-bench", 2048, options)) return 2;
+  drev::bench::DiscardReceiver receiver(drev::bench::ProgramFolder() + "/upload-receiver");
   std::map<unsigned, std::map<std::string, BestRun>> results;
-  bench::PrintHeading();
+  drev::bench::PrintHeading();
   bool failed = false;
-  bench::ForEachSize(options, [&](unsigned mib, const std::string& path) {
+  drev::bench::ForEachSize(options, [&](unsigned mib, const std::string& path) {
     for (const char* client : kClients) {
-      BestRun result = bench::BestOf("session-bench", client, mib, options.repeat, [&](ChildUsage& usage, double& seconds) {
+      BestRun result = drev::bench::BestOf("session-bench", client, mib, options.repeat, [&](ChildUsage& usage, double& seconds) {
         return RunOnce(client, path, mib, receiver.Address(), usage, seconds);
       });
       results[mib][client] = result;
       failed = failed || !result.ok;
       PrintRow(mib, client, result, result.seconds);
       // The whole modal run of the best transfer.
-      if (std::strcmp(client, "dialog") == 0) PrintRow(mib, "dlg-call", result, bench::ValueAfter(result.output, "callSeconds="));
+      if (std::strcmp(client, "dialog") == 0) PrintRow(mib, "dlg-call", result, drev::bench::ValueAfter(result.output, "callSeconds="));
     }
   });
   bool met = CheckGoals(results);

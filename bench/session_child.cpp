@@ -9,7 +9,7 @@
 #include "resources/ModuleResources.h"
 #include "session/CProgressDlg.h"
 
-namespace bench {
+namespace drev::bench {
 namespace {
 
 using Clock = BenchUpload::Clock;
@@ -70,4 +70,4 @@ int RunSessionChild(const ChildJob& job) {
   return whole ? 0 : 1;
 }
 
-}  // namespace bench
+}  // namespace drev::bench

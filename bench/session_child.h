@@ -4,7 +4,7 @@
 
 #include "bench/bench_upload.h"
 
-namespace bench {
+namespace drev::bench {
 
 // Uploads the job's file as its mode says: "dialog" (the progress dialog with its worker) or "direct"
 // (UploadWorker::Run), and prints "seconds=S callSeconds=C bodyBytes=N": S the transfer's time (from
@@ -13,4 +13,4 @@ namespace bench {
 // when the whole body arrived, else 1. The file must be below 2 GiB (the control's sizes are signed).
 int RunSessionChild(const ChildJob& job);
 
-}  // namespace bench
+}  // namespace drev::bench

@@ -20,10 +20,10 @@
 
 namespace {
 
-using bench::BestRun;
-using bench::ChildUsage;
-using bench::Options;
-using bench::SizeName;
+using drev::bench::BestRun;
+using drev::bench::ChildUsage;
+using drev::bench::Options;
+using drev::bench::SizeName;
 
 const char* const kClients[] = {"poster", "run-null", "run-cheap", "curl"};
 
@@ -32,15 +32,15 @@ bool RunOnce(const std::string& client, const std::string& path, unsigned sizeMi
              ChildUsage& usage, double& seconds) {
   std::uint64_t size = std::uint64_t{sizeMiB} << 20;
   if (client == "curl") {
-    usage = bench::RunChild({"curl", "-s", "-S", "-H", "Expect:", "-o", "-", "-w", "\nseconds=%{time_total}\n", "-F",
+    usage = drev::bench::RunChild({"curl", "-s", "-S", "-H", "Expect:", "-o", "-", "-w", "\nseconds=%{time_total}\n", "-F",
                              "ATTACH_FILES=@" + path, "http://" + address + "/upload.php"});
-    double body = bench::ValueAfter(usage.output, "\"bodyBytes\":");
-    seconds = bench::ValueAfter(usage.output, "seconds=");
+    double body = drev::bench::ValueAfter(usage.output, "\"bodyBytes\":");
+    seconds = drev::bench::ValueAfter(usage.output, "seconds=");
     return usage.exitStatus == 0 && body >= static_cast<double>(size) && seconds > 0;
   }
-  usage = bench::RunChild(bench::ChildCommand(bench::ProgramFolder() + "/upload-bench",
+  usage = drev::bench::RunChild(drev::bench::ChildCommand(drev::bench::ProgramFolder() + "/upload-bench",
                                               {client, path, static_cast<std::uint32_t>(size), address}));
-  seconds = bench::ValueAfter(usage.output, "seconds=");
+  seconds = drev::bench::ValueAfter(usage.output, "seconds=");
   return usage.exitStatus == 0 && seconds > 0;
 }
 
@@ -76,22 +76,22 @@ bool CheckGoals(const std::map<unsigned, std::map<std::string, BestRun>>& result
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (bench::ChildJob job; bench::ParseChildJob(argc, argv, job)) return bench::RunUploadChild(job);
+  if (drev::bench::ChildJob job; drev::bench::ParseChildJob(argc, argv, job)) return drev::bench::RunUploadChild(job);
   Options options;
   options.sizesMiB = {1, 64, 1024};
-  if (!bench::ParseOptions(argc, argv, "upload-bench", 4096, options)) return 2;
-  bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
+  if (!drev::bench::ParseOptions(argc, argv, "upload-bench", 4096, options)) return 2;
+  drev::bench::DiscardReceiver receiver(drev::bench::ProgramFolder() + "/upload-receiver");
   std::map<unsigned, std::map<std::string, BestRun>> results;
-  bench::PrintHeading();
+  drev::bench::PrintHeading();
   bool failed = false;
-  bench::ForEachSize(options, [&](unsigned mib, const std::string& path) {
+  drev::bench::ForEachSize(options, [&](unsigned mib, const std::string& path) {
     for (const char* client : kClients) {
-      BestRun result = bench::BestOf("upload-bench", client, mib, options.repeat, [&](ChildUsage& usage, double& seconds) {
+      BestRun result = drev::bench::BestOf("upload-bench", client, mib, options.repeat, [&](ChildUsage& usage, double& seconds) {
         return RunOnce(client, path, mib, receiver.Address(), usage, seconds);
       });
       results[mib][client] = result;
       failed = failed || !result.ok;
-      bench::PrintRow(mib, client, result.ok, result.seconds, result.cpuSeconds, result.peakRssKiB);
+      drev::bench::PrintRow(mib, client, result.ok, result.seconds, result.cpuSeconds, result.peakRssKiB);
     }
   });
   bool met = CheckGoals(results);

@@ -9,7 +9,7 @@
 #include "http/CBasicHttp.h"
 #include "platform/inet/inet.h"
 
-namespace bench {
+namespace drev::bench {
 namespace {
 
 using plat::DWORD;
@@ -81,4 +81,4 @@ int RunUploadChild(const ChildJob& job) {
   return whole ? 0 : 1;
 }
 
-}  // namespace bench
+}  // namespace drev::bench

@@ -3,7 +3,7 @@
 
 #include "bench/bench_upload.h"
 
-namespace bench {
+namespace drev::bench {
 
 // Uploads the job's file as its mode says: "poster" (CBasicHttp alone), "run-null" or "run-cheap"
 // (UploadWorker::Run without and with a cheap progress routine); prints "seconds=S bodyBytes=N" (the
@@ -11,4 +11,4 @@ namespace bench {
 // arrived, else 1.
 int RunUploadChild(const ChildJob& job);
 
-}  // namespace bench
+}  // namespace drev::bench

@@ -6,6 +6,8 @@
 
 #include "model/IUploadControl.h"
 
+namespace drev {
+
 // A control's constructor makes itself current (a second instance takes the pointer over); its
 // destructor clears the pointer when it is still the current one, so nothing is ever left pointing
 // at a destroyed control.
@@ -16,3 +18,5 @@ inline void SetCurrentControl(IUploadControl* control) { g_currentControl.store(
 inline void ReleaseCurrentControl(IUploadControl* control) {
   g_currentControl.compare_exchange_strong(control, nullptr);
 }
+
+}  // namespace drev

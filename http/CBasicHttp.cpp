@@ -9,6 +9,8 @@
 #include "platform/inet/internet_error.h"
 #include "platform/kernel/rand.h"
 
+namespace drev {
+
 using namespace plat::inet;
 using plat::DWORD;
 
@@ -196,3 +198,5 @@ void CBasicHttp::Close() {
     m_pConnection = nullptr;
   }
 }
+
+}  // namespace drev

@@ -10,6 +10,8 @@
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
 
+namespace drev {
+
 class RequestWriter;
 
 // Called after every block of file content: (param, the field's recorded file size, the bytes of the
@@ -136,3 +138,5 @@ class CBasicHttp {
  private:
   void SendFileContent(RequestWriter& writer, const CFormItem& item, char* window);
 };
+
+}  // namespace drev

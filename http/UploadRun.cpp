@@ -8,6 +8,8 @@
 #include "platform/inet/internet_error.h"
 #include "platform/kernel/rand.h"
 
+namespace drev {
+
 plat::DWORD UploadWorker::Run() {
   using Kind = UploadFailure::Kind;
   // Every upload thread would otherwise draw the same boundary, which a file could carry to split
@@ -41,3 +43,5 @@ void UploadWorker::ReportFailure(UploadFailure failure) {
 }
 
 plat::DWORD UploadThreadProc(void* param) { return static_cast<UploadWorker*>(param)->Run(); }
+
+}  // namespace drev

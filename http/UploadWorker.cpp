@@ -10,6 +10,8 @@
 #include "http/CBasicHttp.h"
 #include "platform/inet/internet_error.h"
 
+namespace drev {
+
 using namespace plat::inet;
 using plat::BOOL;
 using plat::DWORD;
@@ -162,3 +164,5 @@ UploadWorker::End UploadWorker::TakeEnd() {
   if (m_evDone.Test()) return End::Done;
   return End::Running;
 }
+
+}  // namespace drev

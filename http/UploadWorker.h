@@ -14,6 +14,8 @@
 #include "platform/kernel/critical_section.h"
 #include "platform/kernel/event.h"
 
+namespace drev {
+
 class CBasicHttp;
 
 // The dialog's progress routine: (progress context, total bytes, sent bytes). Runs on the worker
@@ -152,3 +154,4 @@ class UploadWorker {
 // The worker thread's entry: `param` is the UploadWorker; runs its Run and returns 0.
 plat::DWORD UploadThreadProc(void* param);
 
+}  // namespace drev

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace drev {
+
 // One attachment: a local file, a local image, a file the server holds, or a deletion record. Texts
 // are code page 949 bytes. Each record has exactly one owner (a list row, the image list or the
 // deletion list) that destroys it.
@@ -46,3 +48,5 @@ struct UploadLists {
   const CAttachList* images = nullptr;
   const CAttachList* deletions = nullptr;
 };
+
+}  // namespace drev

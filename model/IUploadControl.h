@@ -7,6 +7,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 struct UploadSettings;
 
 // Implemented by CUploadListCtrl, which hands itself to its attachment manager when it is made; the
@@ -27,3 +29,5 @@ class IUploadControl {
  protected:
   ~IUploadControl() = default;
 };
+
+}  // namespace drev

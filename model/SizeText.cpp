@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+namespace drev {
+
 namespace {
 
 constexpr plat::DWORD kKilo = 1024;
@@ -32,3 +34,5 @@ std::string FormatSizeText(plat::DWORD count) {
 std::string FormatProgressText(plat::DWORD sent, plat::DWORD total) {
   return ProgressPart(sent, "%5.2f KB / ", "%5.2f MB / ") + ProgressPart(total, "%5.2f KB", "%5.2f MB");
 }
+
+}  // namespace drev

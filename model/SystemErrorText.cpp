@@ -5,6 +5,8 @@
 
 #include "platform/kernel/message_table.h"
 
+namespace drev {
+
 bool GetSystemErrorText(plat::DWORD code, char* buffer, plat::DWORD* capacity) {
   using namespace plat::kernel;
   using plat::DWORD;
@@ -20,3 +22,5 @@ bool GetSystemErrorText(plat::DWORD code, char* buffer, plat::DWORD* capacity) {
   LocalFree(text);
   return true;
 }
+
+}  // namespace drev

@@ -15,6 +15,8 @@ extern const std::size_t kBitmapCellPicturesSize;
 extern const unsigned char kBitmapDropHint[];
 extern const std::size_t kBitmapDropHintSize;
 
+namespace drev {
+
 void RegisterModuleBitmaps(const void* owner) {
   using plat::kernel::RegisterResource;
   using plat::kernel::ResourceKind;
@@ -23,3 +25,5 @@ void RegisterModuleBitmaps(const void* owner) {
   RegisterResource(ResourceKind::Bitmap, IDB_CELL_PICTURES, kBitmapCellPictures, kBitmapCellPicturesSize, owner);
   RegisterResource(ResourceKind::Bitmap, IDB_DROP_HINT, kBitmapDropHint, kBitmapDropHintSize, owner);
 }
+
+}  // namespace drev

@@ -8,6 +8,8 @@
 #include "resources/ModuleResources.h"
 #include "resources/resource.h"
 
+namespace drev {
+
 namespace {
 
 namespace pw = plat::win;
@@ -82,3 +84,5 @@ void RegisterModuleDialogs(const void* owner) {
   RegisterResource(ResourceKind::Dialog, IDD_ATTACH_LIST, &attachmentList, sizeof attachmentList, owner);
   RegisterResource(ResourceKind::Dialog, IDD_UPLOAD_PROGRESS, &uploadProgress, sizeof uploadProgress, owner);
 }
+
+}  // namespace drev

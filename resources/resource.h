@@ -3,6 +3,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 constexpr plat::UINT IDB_DREV = 1;              // toolbox picture of the control, 16 x 15
 constexpr plat::UINT IDB_HEADER_CHECKS = 301;   // 48 x 16: blank, empty box, ticked box on 0xFF00FF
 constexpr plat::UINT IDB_CELL_PICTURES = 302;   // 285 x 16: three 95 x 16 status badges on 0xFF00FF
@@ -20,3 +22,5 @@ constexpr int IDC_PROGRESS_BAR_NOTE = 205;       //   right-aligned, under the b
 constexpr int IDC_PROGRESS_BYTES = 206;          //   right-aligned: the progress text, sent of total (text 4)
 constexpr int IDC_PROGRESS_TOTAL_FILES = 207;    //   beside the label "전체 파일 : " (text 1; nothing fills it)
 constexpr int IDC_PROGRESS_LOWER_NOTE = 208;     //   left-aligned, at the bottom (text 3; nothing fills it)
+
+}  // namespace drev

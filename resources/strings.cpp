@@ -5,6 +5,8 @@
 #include "resources/ModuleResources.h"
 #include "resources/resource.h"
 
+namespace drev {
+
 namespace {
 
 // CP949 texts, alive for the whole process as the table's entries require.
@@ -19,3 +21,5 @@ void RegisterModuleStrings(const void* owner) {
   const std::string& name = UserTypeName();
   plat::kernel::RegisterResource(plat::kernel::ResourceKind::String, IDS_DREV, &name, name.size(), owner);
 }
+
+}  // namespace drev

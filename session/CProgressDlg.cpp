@@ -18,6 +18,8 @@
 #include "resources/AppName.h"
 #include "resources/resource.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 namespace inet = plat::inet;
 using plat::DWORD;
@@ -252,3 +254,5 @@ void CProgressDlg::PostNcDestroy() {
   EndWorker();
   CDialog::PostNcDestroy();
 }
+
+}  // namespace drev

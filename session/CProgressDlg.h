@@ -16,6 +16,8 @@
 #include "session/KeepAliveRequests.h"
 #include "widgets/CGradientProgressCtrl.h"
 
+namespace drev {
+
 class UploadWorker;
 struct UploadFailure;
 
@@ -126,3 +128,5 @@ class CProgressDlg : public plat::win::CDialog {
   bool m_bWorkerEnded = false;              // an end event was seen (user-interface thread only)
   bool m_bNoWorkerThread = false;           // the worker thread could not be started: nothing is sent
 };
+
+}  // namespace drev

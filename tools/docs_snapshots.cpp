@@ -34,6 +34,8 @@ using plat::RECT;
 
 namespace {
 
+using namespace drev;
+
 std::string g_folder;
 int g_failures = 0;
 

@@ -10,6 +10,8 @@
 #include "widgets/CXHeaderCtrl.h"
 #include "widgets/XListCellData.h"
 
+namespace drev {
+
 // The registered message a mouse click on a cell's check box sends (synchronously) to the list's
 // parent, or its owner when it has no parent: wParam = row, lParam = column; the answer is ignored.
 // Its number comes from RegisterWindowMessageA("WM_XLISTCTRL_CHECKBOX_CLICKED").
@@ -180,3 +182,5 @@ class CXListCtrl : public plat::win::CListCtrl {
   plat::LONG m_nBkImageWidth = 0;
   plat::LONG m_nBkImageHeight = 0;
 };
+
+}  // namespace drev

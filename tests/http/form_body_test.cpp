@@ -11,7 +11,8 @@
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using nlohmann::json;
 

@@ -14,7 +14,7 @@
 #include "platform/inet/inet.h"
 #include "tests/receiver/receiver_process.h"
 
-namespace httptest {
+namespace drev::httptest {
 
 // This program's loopback addresses: 127.126.x.y.
 constexpr unsigned char kAddressBase = 126;
@@ -101,4 +101,4 @@ class FakeControl : public IUploadControl {
 // Waits up to 10 s for `text` in the receiver's printed lines.
 bool WaitForOutput(const drevtest::ReceiverProcess& receiver, const std::string& text);
 
-}  // namespace httptest
+}  // namespace drev::httptest

@@ -15,7 +15,8 @@
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using plat::BOOL;
 using plat::DWORD;

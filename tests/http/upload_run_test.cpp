@@ -17,7 +17,8 @@
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using nlohmann::json;
 using plat::DWORD;

@@ -14,7 +14,7 @@
 #include "model/UploadSettings.h"
 #include "tests/http/http_test_support.h"
 
-namespace httptest {
+namespace drev::httptest {
 
 // Records the dialog's progress calls and failure reports; `onCall` and `onFailure` (when set) run
 // inside each one, on the worker's thread.
@@ -86,4 +86,4 @@ class WorkerFixture : public ::testing::Test {
   UploadWorker worker_;
 };
 
-}  // namespace httptest
+}  // namespace drev::httptest

@@ -5,6 +5,8 @@
 
 namespace {
 
+using namespace drev;
+
 TEST(SizeTextTest, UnitsSwitchAtWholeKilobytesAndMegabytesAndTruncate) {
   EXPECT_EQ(FormatSizeText(0), "0Byte");
   EXPECT_EQ(FormatSizeText(1023), "1023Byte");

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace drev;
+
 using plat::DWORD;
 
 // Runs a test in a Korean or an English user's session.

@@ -8,6 +8,8 @@
 
 namespace {
 
+using namespace drev;
+
 using plat::POINT;
 using plat::RECT;
 using plat::SIZE;

@@ -19,6 +19,8 @@
 
 namespace {
 
+using namespace drev;
+
 using plat::DWORD;
 
 TEST(ProgressPercent, IsTheTruncatedShareAndNeverDividesByZeroOrPassesAHundred) {

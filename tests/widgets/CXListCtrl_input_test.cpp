@@ -16,7 +16,7 @@
 #include "platform/win/message.h"
 #include "platform/win/window.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 namespace {
 
 class ListInputTest : public ListTest {
@@ -303,4 +303,4 @@ TEST(ListToolIds, AreRowTimesAThousandPlusColumnPlusOne) {
 }
 
 }  // namespace
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

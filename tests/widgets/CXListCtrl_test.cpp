@@ -21,6 +21,8 @@ using plat::RECT;
 
 namespace {
 
+using namespace drev;
+
 // The list's parent: records what GetItemData answers while each deletion notice is handled.
 class ListParent : public pw::CWnd {
  public:
