@@ -6,7 +6,7 @@
 #include "platform/shell/system_icons.h"
 #include "platform/text/text.h"
 #include "platform/win/commctrl.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace drev {
 

@@ -2,9 +2,9 @@
 // messages that become page events.
 #include "control/CUploadListCtrl.h"
 
+#include "control/DispIds.h"
 #include "control/DrevFactory.h"
-#include "control/dispids.h"
-#include "control/identifiers.h"
+#include "control/Identifiers.h"
 #include "model/PrivateMessages.h"
 #include "model/SizeText.h"
 #include "platform/win/message.h"

@@ -16,7 +16,7 @@
 #include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "resources/AppName.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace drev {
 

@@ -23,7 +23,7 @@
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 #include "session/CProgressDlg.h"
 #include "widgets/CGradientProgressCtrl.h"
 #include "widgets/CXHeaderCtrl.h"

@@ -12,7 +12,7 @@
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 #include "tests/control/control_fixture.h"
 
 namespace drev::testing {

@@ -4,7 +4,7 @@
 #include "platform/gdi/image_list.h"
 #include "platform/kernel/resource.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace {
 

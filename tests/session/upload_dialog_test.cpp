@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/win/message.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 #include "session/CProgressDlg.h"
 #include "tests/session/upload_fixture.h"
 

@@ -9,7 +9,7 @@
 #include "platform/win/commctrl.h"
 #include "platform/win/message.h"
 #include "platform/win/window.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace drev::testing {
 

@@ -3,7 +3,7 @@
 
 #include "platform/kernel/resource.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace drev {
 

@@ -3,7 +3,7 @@
 
 #include "platform/kernel/resource.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 // Byte arrays made at build time from the PNG files (see embed-png.cmake).
 extern const unsigned char kBitmapToolbox[];

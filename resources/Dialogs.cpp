@@ -6,7 +6,7 @@
 #include "platform/win/commctrl.h"
 #include "platform/win/dialog.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace drev {
 
