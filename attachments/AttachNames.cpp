@@ -3,6 +3,8 @@
 
 #include "platform/text/text.h"
 
+namespace drev {
+
 std::string AttachNameOfPath(std::string_view path) {
   std::size_t separator = plat::text::ReverseFindAny(path, "\\/");
   return std::string(separator == std::string_view::npos ? path : path.substr(separator + 1));
@@ -20,3 +22,5 @@ bool PathContains(std::string_view path, std::string_view text) {
   }
   return false;
 }
+
+}  // namespace drev

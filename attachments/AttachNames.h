@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace drev {
+
 // The text after the last path separator ("\" or "/"), or the whole path when it has none. The
 // second byte of a double-byte character is never taken for a separator.
 std::string AttachNameOfPath(std::string_view path);
@@ -16,3 +18,5 @@ std::string AttachExtensionOf(std::string_view name);
 // Whether `text` occurs in `path` starting at a character boundary, letter case exact (so a match
 // never begins in the middle of a double-byte character).
 bool PathContains(std::string_view path, std::string_view text);
+
+}  // namespace drev

@@ -2,7 +2,7 @@
 // the control, the counting operations, the limits, scrap mode and the manager's teardown.
 #include "attachments/CMainFrm.h"
 
-#include "control/CurrentControl.h"
+namespace drev {
 
 namespace {
 
@@ -25,7 +25,7 @@ std::int32_t DeletedNonImageSize(const CAttachList& deletions) {
 
 }  // namespace
 
-CMainFrm::CMainFrm() : plat::win::CDialog(IDD) {}
+CMainFrm::CMainFrm(IUploadControl* control) : plat::win::CDialog(IDD), m_pControl(control) {}
 
 CMainFrm::~CMainFrm() {
   // The dialog normally goes with the control window; if it is still there, it goes now, while the
@@ -73,8 +73,8 @@ void CMainFrm::UpdateTotals() {
     totals.nImageSize = WrapAdd(totals.nImageSize, record->m_nSize);
   }
   *m_pTotals = totals;
-  if (IUploadControl* control = GetCurrentControl())
-    control->SendToControl(UM_LIST_CHANGED, reinterpret_cast<plat::WPARAM>(m_pTotals.get()), 0);
+  if (m_pControl != nullptr)
+    m_pControl->SendToControl(UM_LIST_CHANGED, reinterpret_cast<plat::WPARAM>(m_pTotals.get()), 0);
 }
 
 std::int16_t CMainFrm::GetFileCount(const std::string& type) {
@@ -145,3 +145,5 @@ void CMainFrm::ResetAll() {
   RemoveAllDeleteFiles();
   UpdateTotals();
 }
+
+}  // namespace drev

@@ -7,13 +7,16 @@
 #include <memory>
 #include <string>
 
-#include "attachments/CAttachFile.h"
-#include "attachments/messages.h"
-#include "control/UploadSettings.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
+#include "model/PrivateMessages.h"
+#include "model/UploadSettings.h"
 #include "platform/shell/file_drop.h"
 #include "platform/shell/ole_drop_target.h"
 #include "platform/win/cdialog.h"
 #include "widgets/CXListCtrl.h"
+
+namespace drev {
 
 class CProgressDlg;
 
@@ -22,8 +25,8 @@ class CProgressDlg;
 // place destroys it or hands it on. m_listUpload only borrows row records for one upload.
 //
 // Every operation runs on the control's user-interface thread. The operations that change rows,
-// images or deletions end with UpdateTotals, which tells the control (UM_LIST_CHANGED, sent through
-// the current control and handled before UpdateTotals returns).
+// images or deletions end with UpdateTotals, which tells the control (UM_LIST_CHANGED, sent to the
+// control that owns this manager and handled before UpdateTotals returns).
 //
 // While an upload runs (IsUploadRunning) its worker reads the rows, images and deletions on another
 // thread, so every operation that would change them, and a second UploadFiles, returns at once
@@ -34,7 +37,10 @@ class CMainFrm : public plat::win::CDialog {
   enum { IDD = 101 };
 
   // All members at their initial values; the dialog window is created later by the control.
-  CMainFrm();
+  // `control` is the control that owns this manager (borrowed: it outlives the manager): the one
+  // told of every change and of every upload's start and end, and the one whose settings and reply
+  // the manager's uploads use. Null for a manager without a control (nothing is told then).
+  explicit CMainFrm(IUploadControl* control);
   ~CMainFrm() override;
   CMainFrm(const CMainFrm&) = delete;
   CMainFrm& operator=(const CMainFrm&) = delete;
@@ -124,17 +130,15 @@ class CMainFrm : public plat::win::CDialog {
   // Takes the record out of the row (the row keeps no record); null when it had none.
   std::unique_ptr<CAttachFile> TakeRecord(int row);
 
-  // ----- state (names as the design gives them) -----
-  CXListCtrl m_ctlList;                  // takes over control 201
-  std::int32_t m_nFixedWidth = 0;         // sum of the initial column widths: 280
-  CAttachRefList m_listUpload;           // row records lent to one upload; empty otherwise
-  CAttachList m_listImage;               // image records, in the order added
-  CAttachList m_listDelete;              // deletion records, in the order added
-  UploadSettings* m_pSettings = nullptr;  // the control's settings, not owned
-  std::unique_ptr<ATTACH_TOTALS> m_pTotals;  // from dialog initialisation to WM_DESTROY
-  plat::shell::COleDropTarget m_dropTarget;  // registered for the dialog window; takes no OLE data
-  std::int32_t m_nMaxUploadSize = 0;     // upload size limit
-  std::uint8_t m_bScrap = 0;             // scrap mode
+  // ----- what the control and the list's users see -----
+  // The control's settings (not owned): set by the control before the dialog is created; when not
+  // set, dialog initialisation takes them from the control.
+  void SetSettings(UploadSettings* settings) { m_pSettings = settings; }
+  const UploadSettings* GetSettings() const { return m_pSettings; }
+  // The list (control 201 of the dialog) and the manager's own lists, for reading.
+  CXListCtrl& GetListCtrl() { return m_ctlList; }
+  const CAttachList& GetImageRecords() const { return m_listImage; }
+  const CAttachList& GetDeleteRecords() const { return m_listDelete; }
 
  protected:
   // Binds m_ctlList to control 201 during the base initialisation, before the rest of it.
@@ -150,5 +154,19 @@ class CMainFrm : public plat::win::CDialog {
   plat::LRESULT OnNotify(const plat::win::NMHDR* header);
   void OnDeleteItem(const plat::win::NMLISTVIEW* notice);
 
+  // State, in the order and with the names the design gives it.
+  CXListCtrl m_ctlList;                  // takes over control 201
+  std::int32_t m_nFixedWidth = 0;         // sum of the initial column widths: 280
+  CAttachRefList m_listUpload;           // row records lent to one upload; empty otherwise
+  CAttachList m_listImage;               // image records, in the order added
+  CAttachList m_listDelete;              // deletion records, in the order added
+  UploadSettings* m_pSettings = nullptr;  // the control's settings, not owned
+  std::unique_ptr<ATTACH_TOTALS> m_pTotals;  // from dialog initialisation to WM_DESTROY
+  plat::shell::COleDropTarget m_dropTarget;  // registered for the dialog window; takes no OLE data
+  std::int32_t m_nMaxUploadSize = 0;     // upload size limit
+  std::uint8_t m_bScrap = 0;             // scrap mode
+  IUploadControl* const m_pControl;                // the owning control; not owned
   const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles
 };
+
+}  // namespace drev

@@ -8,7 +8,8 @@
 
 #include "attachments/AttachNames.h"
 #include "attachments/CMainFrm.h"
-#include "control/CurrentControl.h"
+#include "model/SizeText.h"
+#include "model/SystemErrorText.h"
 #include "platform/kernel/error.h"
 #include "platform/kernel/file.h"
 #include "platform/registry/registry.h"
@@ -18,8 +19,8 @@
 #include "platform/text/text.h"
 #include "platform/win/backend.h"
 #include "resources/AppName.h"
-#include "session/size_text.h"
-#include "session/system_error_text.h"
+
+namespace drev {
 
 namespace pw = plat::win;
 namespace shell = plat::shell;
@@ -53,8 +54,8 @@ std::int32_t LowSizeBits(std::int64_t bytes) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(bytes & 0xFFFFFFFF));
 }
 
-void FireAppended(std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
-  if (IUploadControl* control = GetCurrentControl())
+void FireAppended(IUploadControl* control, std::int32_t appendedSize, const ATTACH_TOTALS* totals) {
+  if (control != nullptr)
     control->FireOnFileAppended(appendedSize, totals ? totals->nFileSize : 0);
 }
 
@@ -150,7 +151,8 @@ namespace {
 // Whether a row may be added: the row count before the addition must stay below MaxFileCount.
 // Shows the count-limit message when it may not.
 bool RoomForRow(CMainFrm& frame) {
-  const std::int32_t limit = frame.m_pSettings ? frame.m_pSettings->MaxFileCount : 0;
+  const UploadSettings* settings = frame.GetSettings();
+  const std::int32_t limit = settings ? settings->MaxFileCount : 0;
   if (frame.GetRowCount() < limit) return true;
   char text[160];
   std::snprintf(text, sizeof text, plat::text::Ansi("%d개 이상 파일을 추가 할 수 없습니다.").c_str(), limit);
@@ -163,7 +165,7 @@ bool RoomForRow(CMainFrm& frame) {
 // Drawing is held while the row is built, so it appears in one piece. False (and the record
 // destroyed) when the list has no window to take the row.
 bool InsertRow(CMainFrm& frame, std::unique_ptr<CAttachFile> record, int icon, std::int32_t size) {
-  CXListCtrl& list = frame.m_ctlList;
+  CXListCtrl& list = frame.GetListCtrl();
   if (!list.GetSafeHwnd()) return false;
   const bool server = record->m_bServer != 0;
   const std::string sizeText = FormatSizeText(static_cast<plat::DWORD>(size));
@@ -204,7 +206,7 @@ int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size, 
   record->m_nFileId = -1;
   if (!InsertRow(*this, std::move(record), icon, size)) return 0;
   UpdateTotals();
-  FireAppended(size, m_pTotals.get());
+  FireAppended(m_pControl, size, m_pTotals.get());
   return 1;
 }
 
@@ -214,7 +216,7 @@ void CMainFrm::AddServerItem(std::unique_ptr<CAttachFile> record, int icon, std:
   const std::int32_t appended = record->m_nSize;
   if (!InsertRow(*this, std::move(record), icon, size)) return;
   UpdateTotals();
-  FireAppended(appended, m_pTotals.get());
+  FireAppended(m_pControl, appended, m_pTotals.get());
 }
 
 bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size, std::int64_t* wholeSize) {
@@ -257,3 +259,5 @@ std::string CMainFrm::GetContentType(const std::string& ext) {
   reg::RegCloseKey(key);
   return contentType;
 }
+
+}  // namespace drev

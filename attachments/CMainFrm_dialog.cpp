@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "attachments/CMainFrm.h"
-#include "control/CurrentControl.h"
 #include "platform/shell/system_icons.h"
 #include "platform/text/text.h"
 #include "platform/win/commctrl.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
+
+namespace drev {
 
 namespace pw = plat::win;
 
@@ -32,10 +33,9 @@ plat::BOOL CMainFrm::OnInitDialog() {
   CDialog::OnInitDialog();  // m_ctlList takes over control 201 here
 
   m_dropTarget.Register(GetSafeHwnd());
-  // The settings normally come from the control that owns this manager; the current control's are
-  // the fallback.
-  if (!m_pSettings)
-    if (IUploadControl* control = GetCurrentControl()) m_pSettings = control->GetUploadSettings();
+  // The settings normally come from the control before the dialog is made; else they are taken
+  // from the control now.
+  if (!m_pSettings && m_pControl != nullptr) m_pSettings = m_pControl->GetUploadSettings();
 
   m_ctlList.SetExtendedStyle(kListExtendedStyle);
   m_ctlList.EnableToolTips(plat::TRUE);
@@ -157,3 +157,5 @@ plat::LRESULT CMainFrm::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LP
       return CDialog::WindowProc(msg, wParam, lParam);
   }
 }
+
+}  // namespace drev

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "attachments/CMainFrm.h"
-#include "control/CurrentControl.h"
+
+namespace drev {
 
 void CMainFrm::DeleteSelectedItem() {
   if (m_bScrap || IsUploadRunning()) return;
@@ -24,8 +25,8 @@ void CMainFrm::DeleteSelectedItem() {
   }
   UpdateTotals();
   m_ctlList.RedrawWindow(nullptr, nullptr, plat::win::RDW_INVALIDATE | plat::win::RDW_ERASE | plat::win::RDW_UPDATENOW);
-  if (IUploadControl* control = GetCurrentControl())
-    control->FireOnFileDeleted(removedSize, m_pTotals ? m_pTotals->nFileSize : 0);
+  if (m_pControl != nullptr)
+    m_pControl->FireOnFileDeleted(removedSize, m_pTotals ? m_pTotals->nFileSize : 0);
 }
 
 void CMainFrm::DeleteAllItem(std::uint16_t uType) {
@@ -63,3 +64,5 @@ std::string CMainFrm::GetDeleteFileList() {
   for (const auto& record : m_listDelete) list += "," + std::to_string(record->m_nFileId);
   return list;
 }
+
+}  // namespace drev

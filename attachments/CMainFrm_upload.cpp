@@ -4,11 +4,12 @@
 #include <utility>
 
 #include "attachments/CMainFrm.h"
-#include "control/CurrentControl.h"
 #include "platform/text/text.h"
 #include "platform/win/backend.h"
 #include "resources/AppName.h"
 #include "session/CProgressDlg.h"
+
+namespace drev {
 
 namespace pw = plat::win;
 
@@ -31,8 +32,8 @@ std::int64_t BytesForLimit(const CAttachFile& record) {
   return std::max<std::int64_t>(record.m_nDiskSize, static_cast<std::uint32_t>(record.m_nSize));
 }
 
-void SendToControl(plat::UINT message) {
-  if (IUploadControl* control = GetCurrentControl()) control->SendToControl(message, 0, 0);
+void SendToControl(IUploadControl* control, plat::UINT message) {
+  if (control != nullptr) control->SendToControl(message, 0, 0);
 }
 
 }  // namespace
@@ -70,8 +71,8 @@ std::int32_t CMainFrm::UploadFiles() {
                                GetImageUploadSize() > 0;
   if (!somethingToSend) {
     // No request is made: the page hears of a start and an end, and pending deletions are dropped.
-    SendToControl(UM_UPLOAD_START);
-    SendToControl(UM_UPLOAD_FINISH);
+    SendToControl(m_pControl, UM_UPLOAD_START);
+    SendToControl(m_pControl, UM_UPLOAD_FINISH);
     return 1;
   }
   for (int row = 0; row < rows; ++row) {
@@ -80,14 +81,14 @@ std::int32_t CMainFrm::UploadFiles() {
 
   std::int32_t result = 1;
   {
-    CProgressDlg dialog;
+    CProgressDlg dialog(m_pControl);
     dialog.SetUploadList(&m_listUpload);
     dialog.SetImageList(&m_listImage);
     dialog.SetDeleteList(&m_listDelete);
     // From here until the worker has ended, the lists belong to the upload. A page handler of the
     // upload's end may start the next upload; this one's dialog is the running one again after it.
     const CProgressDlg* previous = std::exchange(m_pUploadDialog, &dialog);
-    SendToControl(UM_UPLOAD_START);
+    SendToControl(m_pControl, UM_UPLOAD_START);
     // Finished: the dialog has already had the control empty the lists and hand the page the
     // reply. Cancelled: the lists stay as they were.
     if (dialog.DoModal() == pw::IDCANCEL) result = 0;
@@ -96,3 +97,5 @@ std::int32_t CMainFrm::UploadFiles() {
   m_listUpload.clear();
   return result;
 }
+
+}  // namespace drev

@@ -20,7 +20,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace bench {
+namespace drev::bench {
 namespace {
 
 double Now() {
@@ -177,6 +177,35 @@ double ValueAfter(const std::string& text, const std::string& key) {
   return at == std::string::npos ? -1 : std::atof(text.c_str() + at + key.size());
 }
 
+BestRun BestOf(const char* program, const std::string& client, unsigned sizeMiB, int repeat,
+               const std::function<bool(ChildUsage& usage, double& seconds)>& runOnce) {
+  BestRun best;
+  for (int run = 0; run < repeat; ++run) {
+    ChildUsage usage;
+    double seconds = 0;
+    if (!runOnce(usage, seconds)) {
+      std::fprintf(stderr, "%s: %s failed at %u MiB: %s\n", program, client.c_str(), sizeMiB, usage.output.c_str());
+      return BestRun{};
+    }
+    if (!best.ok || seconds < best.seconds) {
+      best.seconds = seconds;
+      best.cpuSeconds = usage.cpuSeconds;
+      best.output = usage.output;
+    }
+    best.peakRssKiB = std::max(best.peakRssKiB, usage.peakRssKiB);
+    best.ok = true;
+  }
+  return best;
+}
+
+void ForEachSize(const Options& options, const std::function<void(unsigned mib, const std::string& path)>& each) {
+  for (unsigned mib : options.sizesMiB) {
+    std::string path = options.data + "/upload-" + std::to_string(mib) + "MiB.bin";
+    EnsureDataFile(path, std::uint64_t{mib} << 20);
+    each(mib, path);
+  }
+}
+
 void PrintHeading() { std::printf("%-7s %-9s %10s %12s %14s\n", "size", "client", "MB/s", "CPU s/GiB", "peak RSS MiB"); }
 
 void PrintRow(unsigned mib, const char* client, bool ok, double seconds, double cpuSeconds, long peakRssKiB) {
@@ -187,4 +216,4 @@ void PrintRow(unsigned mib, const char* client, bool ok, double seconds, double 
   std::fflush(stdout);
 }
 
-}  // namespace bench
+}  // namespace drev::bench

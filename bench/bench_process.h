@@ -4,10 +4,11 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
-namespace bench {
+namespace drev::bench {
 
 // What one child process used, as its parent saw it at the end (wait4).
 struct ChildUsage {
@@ -61,9 +62,29 @@ std::string SizeName(unsigned mib);
 // The number written after the last `key` in a child's output; -1 when the key is missing.
 double ValueAfter(const std::string& text, const std::string& key);
 
+// The best of a client's runs at one size: the run with the shortest time, and the highest peak
+// memory over all runs.
+struct BestRun {
+  bool ok = false;
+  double seconds = 0;     // the best run's time
+  double cpuSeconds = 0;  // CPU of the process of the best run
+  long peakRssKiB = 0;    // highest peak over the runs
+  std::string output;     // what the best run's process wrote
+};
+
+// Runs `runOnce` `repeat` times; it fills the child's usage and the run's time and answers false
+// when the upload failed, which ends the measurement with a result that is not ok (and the line
+// "<program>: <client> failed at N MiB: <output>" on standard error).
+BestRun BestOf(const char* program, const std::string& client, unsigned sizeMiB, int repeat,
+               const std::function<bool(ChildUsage& usage, double& seconds)>& runOnce);
+
+// For each size of `options`, in order: makes its data file ("upload-<N>MiB.bin" in options.data)
+// and calls `each` with the size and the file's path.
+void ForEachSize(const Options& options, const std::function<void(unsigned mib, const std::string& path)>& each);
+
 // The table both benchmarks print: its heading, and one row of a client's best run at one size
 // (MB/s of `seconds`, CPU seconds per GiB, peak resident MiB; zeros for a failed client).
 void PrintHeading();
 void PrintRow(unsigned mib, const char* client, bool ok, double seconds, double cpuSeconds, long peakRssKiB);
 
-}  // namespace bench
+}  // namespace drev::bench

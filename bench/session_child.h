@@ -1,23 +1,16 @@
-// Session benchmark child: one upload through the control's UploadFiles with the progress dialog
-// running, or through the upload worker's run alone, in a process of its own.
+// Session benchmark child: one upload through the progress dialog (modal, as UploadFiles runs it), or
+// through the upload worker's run alone, in a process of its own.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "bench/bench_upload.h"
 
-namespace bench {
+namespace drev::bench {
 
-struct SessionJob {
-  std::string mode;     // "dialog" (UploadFiles behind the progress dialog) or "direct" (UploadWorker::Run)
-  std::string path;     // the file to send
-  std::uint32_t size;   // its size (below 2 GiB: the control records sizes as signed 32-bit values)
-  std::string address;  // the receiver's address (port 80)
-};
+// Uploads the job's file as its mode says: "dialog" (the progress dialog with its worker) or "direct"
+// (UploadWorker::Run), and prints "seconds=S callSeconds=C bodyBytes=N": S the transfer's time (from
+// the start of the request to the reply stored), C the whole call's (Run, or the dialog's DoModal with
+// its set-up and its wait for the next poll tick), N the body length the receiver counted. Returns 0
+// when the whole body arrived, else 1. The file must be below 2 GiB (the control's sizes are signed).
+int RunSessionChild(const ChildJob& job);
 
-// Uploads the file and prints "seconds=S callSeconds=C bodyBytes=N": S the transfer's time (from the
-// start of the request to the reply stored), C the whole call's (Run, or UploadFiles with the
-// dialog's set-up and its wait for the next poll tick), N the body length the receiver counted.
-// Returns 0 when the whole body arrived, else 1.
-int RunSessionChild(const SessionJob& job);
-
-}  // namespace bench
+}  // namespace drev::bench

@@ -20,16 +20,10 @@
 
 namespace {
 
-using bench::ChildUsage;
-using bench::Options;
-using bench::SizeName;
-
-struct Result {
-  bool ok = false;
-  double seconds = 0;     // the upload's own time (best run)
-  double cpuSeconds = 0;  // CPU of the process of the best run
-  long peakRssKiB = 0;    // highest peak over the runs
-};
+using drev::bench::BestRun;
+using drev::bench::ChildUsage;
+using drev::bench::Options;
+using drev::bench::SizeName;
 
 const char* const kClients[] = {"poster", "run-null", "run-cheap", "curl"};
 
@@ -38,46 +32,27 @@ bool RunOnce(const std::string& client, const std::string& path, unsigned sizeMi
              ChildUsage& usage, double& seconds) {
   std::uint64_t size = std::uint64_t{sizeMiB} << 20;
   if (client == "curl") {
-    usage = bench::RunChild({"curl", "-s", "-S", "-H", "Expect:", "-o", "-", "-w", "\nseconds=%{time_total}\n", "-F",
+    usage = drev::bench::RunChild({"curl", "-s", "-S", "-H", "Expect:", "-o", "-", "-w", "\nseconds=%{time_total}\n", "-F",
                              "ATTACH_FILES=@" + path, "http://" + address + "/upload.php"});
-    double body = bench::ValueAfter(usage.output, "\"bodyBytes\":");
-    seconds = bench::ValueAfter(usage.output, "seconds=");
+    double body = drev::bench::ValueAfter(usage.output, "\"bodyBytes\":");
+    seconds = drev::bench::ValueAfter(usage.output, "seconds=");
     return usage.exitStatus == 0 && body >= static_cast<double>(size) && seconds > 0;
   }
-  usage = bench::RunChild({bench::ProgramFolder() + "/upload-bench", "--child", client, path, std::to_string(size), address});
-  seconds = bench::ValueAfter(usage.output, "seconds=");
+  usage = drev::bench::RunChild(drev::bench::ChildCommand(drev::bench::ProgramFolder() + "/upload-bench",
+                                              {client, path, static_cast<std::uint32_t>(size), address}));
+  seconds = drev::bench::ValueAfter(usage.output, "seconds=");
   return usage.exitStatus == 0 && seconds > 0;
 }
 
-Result Measure(const std::string& client, const std::string& path, unsigned sizeMiB, const std::string& address,
-               int repeat) {
-  Result result;
-  for (int run = 0; run < repeat; ++run) {
-    ChildUsage usage;
-    double seconds = 0;
-    if (!RunOnce(client, path, sizeMiB, address, usage, seconds)) {
-      std::fprintf(stderr, "upload-bench: %s failed at %u MiB: %s\n", client.c_str(), sizeMiB, usage.output.c_str());
-      return Result{};
-    }
-    if (!result.ok || seconds < result.seconds) {
-      result.seconds = seconds;
-      result.cpuSeconds = usage.cpuSeconds;
-    }
-    result.peakRssKiB = std::max(result.peakRssKiB, usage.peakRssKiB);
-    result.ok = true;
-  }
-  return result;
-}
-
 // Prints the goals' verdicts; false when one is missed.
-bool CheckGoals(const std::map<unsigned, std::map<std::string, Result>>& results) {
+bool CheckGoals(const std::map<unsigned, std::map<std::string, BestRun>>& results) {
   bool met = true;
   std::printf("\n");
   for (const auto& [mib, row] : results) {
     if (mib < 64) continue;
-    const Result& curl = row.at("curl");
+    const BestRun& curl = row.at("curl");
     for (const char* client : {"poster", "run-null", "run-cheap"}) {
-      const Result& ours = row.at(client);
+      const BestRun& ours = row.at(client);
       if (!ours.ok || !curl.ok) continue;
       double speed = curl.seconds / ours.seconds;
       double cpu = ours.cpuSeconds / curl.cpuSeconds;
@@ -101,26 +76,24 @@ bool CheckGoals(const std::map<unsigned, std::map<std::string, Result>>& results
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 6 && std::strcmp(argv[1], "--child") == 0) {
-    return bench::RunUploadChild({argv[2], argv[3], static_cast<std::uint32_t>(std::strtoul(argv[4], nullptr, 10)), argv[5]});
-  }
+  if (drev::bench::ChildJob job; drev::bench::ParseChildJob(argc, argv, job)) return drev::bench::RunUploadChild(job);
   Options options;
   options.sizesMiB = {1, 64, 1024};
-  if (!bench::ParseOptions(argc, argv, "upload-bench", 4096, options)) return 2;
-  bench::DiscardReceiver receiver(bench::ProgramFolder() + "/upload-receiver");
-  std::map<unsigned, std::map<std::string, Result>> results;
-  bench::PrintHeading();
+  if (!drev::bench::ParseOptions(argc, argv, "upload-bench", 4096, options)) return 2;
+  drev::bench::DiscardReceiver receiver(drev::bench::ProgramFolder() + "/upload-receiver");
+  std::map<unsigned, std::map<std::string, BestRun>> results;
+  drev::bench::PrintHeading();
   bool failed = false;
-  for (unsigned mib : options.sizesMiB) {
-    std::string path = options.data + "/upload-" + std::to_string(mib) + "MiB.bin";
-    bench::EnsureDataFile(path, std::uint64_t{mib} << 20);
+  drev::bench::ForEachSize(options, [&](unsigned mib, const std::string& path) {
     for (const char* client : kClients) {
-      Result result = Measure(client, path, mib, receiver.Address(), options.repeat);
+      BestRun result = drev::bench::BestOf("upload-bench", client, mib, options.repeat, [&](ChildUsage& usage, double& seconds) {
+        return RunOnce(client, path, mib, receiver.Address(), usage, seconds);
+      });
       results[mib][client] = result;
       failed = failed || !result.ok;
-      bench::PrintRow(mib, client, result.ok, result.seconds, result.cpuSeconds, result.peakRssKiB);
+      drev::bench::PrintRow(mib, client, result.ok, result.seconds, result.cpuSeconds, result.peakRssKiB);
     }
-  }
+  });
   bool met = CheckGoals(results);
   return failed ? 1 : met ? 0 : 3;
 }

@@ -2,19 +2,20 @@
 // messages that become page events.
 #include "control/CUploadListCtrl.h"
 
-#include "attachments/messages.h"
+#include "control/DispIds.h"
 #include "control/DrevFactory.h"
-#include "control/dispids.h"
-#include "control/identifiers.h"
+#include "control/Identifiers.h"
+#include "model/PrivateMessages.h"
+#include "model/SizeText.h"
 #include "platform/win/message.h"
 #include "platform/win/window.h"
-#include "session/size_text.h"
 
 namespace drev {
 
 namespace pw = plat::win;
 
-CUploadListCtrl::CUploadListCtrl() : COleControl(CLSID_DREV, kMiscStatus), m_moduleLock(DrevModule()) {
+CUploadListCtrl::CUploadListCtrl()
+    : COleControl(CLSID_DREV, kMiscStatus), m_moduleLock(DrevModule()), m_mainFrm(this) {
   InitializeIIDs(DIID__DDrev, DIID__DDrevEvents);
   m_pSettings = std::make_unique<UploadSettings>();
   BuildDispatchMap();
@@ -69,7 +70,7 @@ plat::LRESULT CUploadListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, p
 // The control window only hosts the attachment dialog, which fills it.
 int CUploadListCtrl::OnCreate(pw::CREATESTRUCTA* cs) {
   if (COleControl::OnCreate(cs) == -1) return -1;
-  m_mainFrm.m_pSettings = m_pSettings.get();
+  m_mainFrm.SetSettings(m_pSettings.get());
   // A control without its list is of no use to the page: a dialog that cannot be made fails the
   // window's creation rather than leaving an empty control that reports success.
   if (!m_mainFrm.Create(CMainFrm::IDD, pw::CWnd::FromHandle(GetSafeHwnd()))) return -1;

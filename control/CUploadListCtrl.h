@@ -8,7 +8,7 @@
 #include "attachments/CMainFrm.h"
 #include "control/COleControl.h"
 #include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/UploadSettings.h"
 #include "platform/com/module.h"
 
 namespace drev {
@@ -16,8 +16,11 @@ namespace drev {
 // The control object. It owns its settings record, the reply text of the last upload and, by value,
 // the attachment manager `CMainFrm`, whose dialog fills the control window. Each script method
 // forwards to the attachment manager operation of the same name; the manager's private messages
-// (UM_*) come back to the control window and become page events. Constructing a control makes it
-// the current control (a later one takes over); destroying it releases that pointer.
+// (UM_*) come back to the control window and become page events. The control hands itself to its
+// attachment manager, which hands it on to each upload's progress dialog and worker, so that every
+// control of a page (or of a process) runs its own uploads. Constructing a control also makes it the
+// process's current control (a later one takes over; destroying it releases that pointer), which
+// nothing on the upload road reads.
 //
 // Apartment threaded: every call but SetServerResponse and SendToControl comes on the thread that
 // made the object.

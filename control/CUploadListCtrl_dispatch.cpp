@@ -1,6 +1,6 @@
 // The control's script surface: every method and property of _DDrev with its dispatch id.
 #include "control/CUploadListCtrl.h"
-#include "control/dispids.h"
+#include "control/DispIds.h"
 #include "platform/text/text.h"
 #include "platform/win/backend.h"
 #include "platform/win/winuser.h"

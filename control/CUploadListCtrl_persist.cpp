@@ -3,7 +3,7 @@
 
 #include "control/ActionTime.h"
 #include "control/CUploadListCtrl.h"
-#include "control/identifiers.h"
+#include "control/Identifiers.h"
 
 namespace drev {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "control/dispids.h"
-#include "control/identifiers.h"
+#include "control/DispIds.h"
+#include "control/Identifiers.h"
 #include "platform/text/text.h"
 
 namespace drev {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "control/DrevFactory.h"
-#include "control/identifiers.h"
+#include "control/Identifiers.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/com/typelib.h"
 #include "platform/win/backend.h"

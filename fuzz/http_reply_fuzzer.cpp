@@ -18,6 +18,8 @@
 #include "platform/kernel/error.h"
 
 using drev::fuzz::Check;
+using drev::UploadLists;
+using drev::UploadWorker;
 namespace inet = plat::inet;
 using plat::DWORD;
 
@@ -162,9 +164,9 @@ std::optional<std::string> ReadThroughWorker(Client& client, std::string_view by
       DWORD size = sizeof *status;
       inet::HttpQueryInfoA(r.request, inet::HTTP_QUERY_STATUS_CODE | inet::HTTP_QUERY_FLAG_NUMBER, status, &size,
                            nullptr);
-      UploadWorker worker;
+      UploadWorker worker(nullptr, UploadLists{}, nullptr, nullptr);
       try {
-        if (worker.ReadReply(r.request)) result = worker.m_strReply;
+        if (worker.ReadReply(r.request)) result = worker.Reply();
       } catch (const inet::InternetException&) {
       }
     }

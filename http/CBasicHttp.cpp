@@ -9,6 +9,8 @@
 #include "platform/inet/internet_error.h"
 #include "platform/kernel/rand.h"
 
+namespace drev {
+
 using namespace plat::inet;
 using plat::DWORD;
 
@@ -103,18 +105,18 @@ void CBasicHttp::ComputeContentLength() {
 
 void CBasicHttp::OpenRequest() {
   Close();  // an object serves one request; a repeated open must not leave the first one's handles open
-  if (m_nVerb == kVerbPost && m_nFormType == kFormMultipart) {
+  if (m_nVerb == Verb::Post && m_nFormType == FormType::Multipart) {
     MakeBoundary();
     char line[128];
     std::snprintf(line, sizeof line, "%s; boundary=%s", "multipart/form-data", m_strBoundary.c_str());
     SetHeader("Content-Type", line);
-  } else if (m_nVerb == kVerbPost && m_nFormType == kFormUrlEncoded) {
+  } else if (m_nVerb == Verb::Post && m_nFormType == FormType::UrlEncoded) {
     SetHeader("Content-Type", "application/x-www-form-urlencoded");
   }
   m_pConnection = InternetConnectA(m_pSession, m_strServerName.c_str(), m_nPort, nullptr, nullptr,
                                    INTERNET_SERVICE_HTTP, 0, kContext);
   if (m_pConnection == nullptr) ThrowLastInternetError(kContext);
-  const char* verb = kVerbNames[m_nVerb == kVerbPost ? 0 : 1];
+  const char* verb = kVerbNames[m_nVerb == Verb::Post ? 0 : 1];
   // A request that cannot be opened is left null: starting it reports the failure.
   m_pFile = HttpOpenRequestA(m_pConnection, verb, m_strObjectName.c_str(), "HTTP/1.0", m_strReferer.c_str(),
                              nullptr, INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_AUTO_REDIRECT, kContext);
@@ -125,15 +127,15 @@ void CBasicHttp::OpenRequest() {
 }
 
 void CBasicHttp::SendRequest() {
-  if (m_nVerb != kVerbPost) {
+  if (m_nVerb != Verb::Post) {
     // A GET has no body: started and ended here, its reply readable at once.
     if (!HttpSendRequestExA(m_pFile, nullptr, nullptr, HSR_INITIATE, kContext)) ThrowLastInternetError(kContext);
     if (!HttpEndRequestA(m_pFile, nullptr, 0, kContext)) ThrowLastInternetError(kContext);
     return;
   }
-  if (m_nFormType == kFormMultipart) {
+  if (m_nFormType == FormType::Multipart) {
     SendMultipart();
-  } else if (m_nFormType == kFormUrlEncoded) {
+  } else if (m_nFormType == FormType::UrlEncoded) {
     SendUrlEncoded();
   } else {
     throw CBasicHttpException(HTTPERR_POST_FORMAT, 0);
@@ -174,7 +176,7 @@ void CBasicHttp::SendUrlEncoded() {
 }
 
 void CBasicHttp::EndRequest() {
-  if (m_nVerb != kVerbPost) return;
+  if (m_nVerb != Verb::Post) return;
   if (!HttpEndRequestA(m_pFile, nullptr, 0, kContext)) ThrowLastInternetError(kContext);
 }
 
@@ -196,3 +198,5 @@ void CBasicHttp::Close() {
     m_pConnection = nullptr;
   }
 }
+
+}  // namespace drev

@@ -10,6 +10,8 @@
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
 
+namespace drev {
+
 class RequestWriter;
 
 // Called after every block of file content: (param, the field's recorded file size, the bytes of the
@@ -31,12 +33,9 @@ using ProgressCallback = plat::BOOL (*)(void* param, plat::DWORD fileSize, plat:
 // body is sent, and Close (or destruction) closes the connection without completing it.
 class CBasicHttp {
  public:
-  // Verbs (m_nVerb) and body kinds (m_nFormType).
-  static constexpr int kVerbPost = 0;
-  static constexpr int kVerbGet = 1;
-  static constexpr int kFormNone = -1;
-  static constexpr int kFormUrlEncoded = 0;
-  static constexpr int kFormMultipart = 1;
+  // The request's verb (m_nVerb) and its body kind (m_nFormType), with the values they have always had.
+  enum class Verb { Post = 0, Get = 1 };
+  enum class FormType { None = -1, UrlEncoded = 0, Multipart = 1 };
   // The context value of every call made on the session's behalf.
   static constexpr plat::inet::DWORD_PTR kContext = 1;
 
@@ -51,8 +50,8 @@ class CBasicHttp {
   void SetObjectName(const std::string& path) { m_strObjectName = path; }
   void SetRefererUrl(const std::string& referer) { m_strReferer = referer; }
   void SetPort(plat::WORD port) { m_nPort = port; }
-  void SetVerb(int verb) { m_nVerb = verb; }
-  void SetFormType(int formType) { m_nFormType = formType; }
+  void SetVerb(Verb verb) { m_nVerb = verb; }
+  void SetFormType(FormType formType) { m_nFormType = formType; }
 
   // Appends a field; nothing is checked, equal names all stay. A nonempty `filePath` makes it a
   // file field whose content is the file and whose declared size is `fileSize`.
@@ -125,9 +124,9 @@ class CBasicHttp {
   plat::inet::HINTERNET m_pFile = nullptr;
   std::string m_strServerName;
   std::string m_strObjectName;
-  int m_nVerb = kVerbGet;
+  Verb m_nVerb = Verb::Get;
   plat::WORD m_nPort = 80;
-  int m_nFormType = kFormNone;
+  FormType m_nFormType = FormType::None;
   std::string m_strHeaders;
   std::string m_strReferer;
   std::string m_strBoundary;
@@ -139,3 +138,5 @@ class CBasicHttp {
  private:
   void SendFileContent(RequestWriter& writer, const CFormItem& item, char* window);
 };
+
+}  // namespace drev

@@ -10,6 +10,8 @@
 #include "platform/kernel/file.h"
 #include "platform/kernel/virtual_memory.h"
 
+namespace drev {
+
 using namespace plat::kernel;
 using plat::DWORD;
 
@@ -132,3 +134,5 @@ void CBasicHttp::WriteClosingDelimiter(RequestWriter& writer) {
   writer.Flush();
   writer.RemoveBuffer();
 }
+
+}  // namespace drev

@@ -7,6 +7,8 @@
 #include "platform/kernel/message_table.h"
 #include "platform/text/text.h"
 
+namespace drev {
+
 namespace {
 
 // The system text of the calling thread's last error, in the user's language, inserts ignored;
@@ -38,3 +40,5 @@ CBasicHttpException::CBasicHttpException(int code, plat::DWORD osError) : m_nCod
     default: m_strMessage = Ansi("알수 없는 오류!!!"); break;
   }
 }
+
+}  // namespace drev

@@ -6,6 +6,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 // Error codes of the form poster.
 constexpr int HTTPERR_SYSTEM = 100;       // a system call failed (block buffer, opening a file)
 constexpr int HTTPERR_POST_FORMAT = 101;  // a POST whose body kind is neither URL-encoded nor multipart
@@ -34,3 +36,5 @@ class CBasicHttpException : public std::exception {
   // The message text (CP949).
   const char* what() const noexcept override { return m_strMessage.c_str(); }
 };
+
+}  // namespace drev

@@ -6,6 +6,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 // Carries the system error number of the failed read and its description: the system's text for
 // that number (CP949), or "file read error N" when the system has none.
 class CFileException : public std::exception {
@@ -18,3 +20,5 @@ class CFileException : public std::exception {
 
   const char* what() const noexcept override { return m_strDescription.c_str(); }
 };
+
+}  // namespace drev

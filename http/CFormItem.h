@@ -6,6 +6,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 // Texts are code page 949 bytes, sent unchanged. A field with a path is a file field whatever its
 // value; a field without a path is a text field whatever its type and size. Made, owned and destroyed
 // by CBasicHttp.
@@ -30,3 +32,5 @@ class CFormItem {
   plat::DWORD m_dwFileSize;      // the content bytes the declared length counts for the file
   plat::BOOL m_bIsFile;          // 1 when m_strFilePath is not empty; fixed at construction
 };
+
+}  // namespace drev

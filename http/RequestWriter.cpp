@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+namespace drev {
+
 void RequestWriter::SendBytes(const char* data, std::size_t count) {
   // Every single write the form poster makes is far below 4 GiB; a larger one would be a caller's bug
   // and is sent in pieces rather than cut.
@@ -39,3 +41,5 @@ void RequestWriter::Write(std::string_view bytes) {
   std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
   used_ += bytes.size();
 }
+
+}  // namespace drev

@@ -7,6 +7,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 // Where written bytes go: one call per network write. Must take every byte or throw.
 class IBodySink {
  public:
@@ -44,3 +46,5 @@ class RequestWriter {
   std::array<char, kBufferBytes> buffer_{};
   std::size_t used_ = 0;
 };
+
+}  // namespace drev

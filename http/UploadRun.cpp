@@ -1,46 +1,33 @@
-// UploadWorker::Run: the worker thread's body, what the user is told of a failure, and the end event.
-#include <cstdio>
+// UploadWorker::Run: the worker thread's body, the report of a failure, and the end event.
 #include <exception>
+#include <utility>
 
 #include "http/CBasicHttpException.h"
+#include "http/CFileException.h"
 #include "http/UploadWorker.h"
 #include "platform/inet/internet_error.h"
 #include "platform/kernel/rand.h"
-#include "platform/text/text.h"
-#include "platform/win/backend.h"
-#include "resources/AppName.h"
 
-namespace {
-
-// The program's standard message box: modal on this thread, an exclamation icon, one OK button.
-void ShowExclamation(const std::string& text) {
-  plat::win::MessageBoxA(nullptr, text.c_str(), AfxGetAppName().c_str(), plat::win::MB_OK | plat::win::MB_ICONEXCLAMATION);
-}
-
-std::string UnknownErrorText(plat::DWORD error) {
-  char text[128];
-  std::snprintf(text, sizeof text, plat::text::Ansi("알수 없는 오류(%d)").c_str(), static_cast<int>(error));
-  return text;
-}
-
-}  // namespace
+namespace drev {
 
 plat::DWORD UploadWorker::Run() {
+  using Kind = UploadFailure::Kind;
   // Every upload thread would otherwise draw the same boundary, which a file could carry to split
   // the body and add form fields of its own.
   plat::kernel::SeedFromSecureSource();
   try {
     Upload();
   } catch (const plat::inet::InternetException& failure) {
-    const std::string& description = failure.GetDescription();
-    ShowExclamation(description.empty() ? UnknownErrorText(failure.GetErrorCode()) : description);
-  } catch (const CBasicHttpException&) {
-    // The poster's own failures (a file that cannot be sent, a stop) are not shown.
+    ReportFailure({Kind::Internet, failure.GetErrorCode(), failure.GetDescription()});
+  } catch (const CBasicHttpException& failure) {
+    ReportFailure({Kind::Poster, static_cast<plat::DWORD>(failure.m_nCode), failure.m_strMessage});
+  } catch (const CFileException& failure) {
+    ReportFailure({Kind::Other, failure.m_lOsError, failure.m_strDescription});
   } catch (const std::exception& failure) {
-    ShowExclamation(failure.what());
+    ReportFailure({Kind::Other, 0, failure.what()});
   } catch (...) {
     // Nothing else is thrown by the upload; should it be, the dialog must still learn the run ended.
-    ShowExclamation(plat::text::Ansi("알수 없는 오류!!!"));
+    ReportFailure({Kind::Unknown, 0, {}});
   }
   if (m_bCancelled == 1) {
     m_evCancelled.Set();
@@ -50,4 +37,11 @@ plat::DWORD UploadWorker::Run() {
   return 0;
 }
 
+void UploadWorker::ReportFailure(UploadFailure failure) {
+  m_failure = std::move(failure);
+  if (m_reports.failure != nullptr) m_reports.failure(m_reports.context, *m_failure);
+}
+
 plat::DWORD UploadThreadProc(void* param) { return static_cast<UploadWorker*>(param)->Run(); }
+
+}  // namespace drev

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace drev {
+
 UploadTrace::UploadTrace() {
   const char* value = std::getenv("DREV_HTTP_TRACE");
   enabled_ = value != nullptr && std::strcmp(value, "1") == 0;
@@ -24,3 +26,5 @@ void UploadTrace::ReadBytes(plat::DWORD count) const {
 void UploadTrace::SendBytes(plat::DWORD sent, plat::DWORD fileSize) const {
   if (enabled_) std::printf("\ndwSendBytes::%ld form filesize : %ld\n\n", static_cast<long>(sent), static_cast<long>(fileSize));
 }
+
+}  // namespace drev

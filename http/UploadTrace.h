@@ -5,6 +5,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 // The lines are "filename :: PATH" (no line end) once per file, then per block "readbytes::N\n" and
 // "\ndwSendBytes::SENT form filesize : SIZE\n\n". They cost two prints per kilobyte, so they are
 // written only when the environment variable DREV_HTTP_TRACE is "1" as the object is made.
@@ -20,3 +22,5 @@ class UploadTrace {
  private:
   bool enabled_;
 };
+
+}  // namespace drev

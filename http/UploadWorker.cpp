@@ -7,9 +7,10 @@
 #include <mutex>
 #include <new>
 
-#include "control/CurrentControl.h"
 #include "http/CBasicHttp.h"
 #include "platform/inet/internet_error.h"
+
+namespace drev {
 
 using namespace plat::inet;
 using plat::BOOL;
@@ -21,6 +22,16 @@ namespace {
 constexpr std::size_t kReplyPieceBytes = 64 * 1024;
 
 }  // namespace
+
+UploadWorker::UploadWorker(const UploadSettings* settings, const UploadLists& lists, HINTERNET session,
+                           IUploadControl* control, const UploadReports& reports)
+    : m_pSettings(settings),
+      m_pListUpload(lists.rows),
+      m_pListImage(lists.images),
+      m_pListDelete(lists.deletions),
+      m_pSession(session),
+      m_pControl(control),
+      m_reports(reports) {}
 
 std::unique_ptr<CBasicHttp> UploadWorker::CreateHttp() { return std::make_unique<CBasicHttp>(m_pSession); }
 
@@ -68,8 +79,8 @@ BOOL UploadWorker::Upload() {
   http->SetRefererUrl(settings.Referer);
   http->SetServerName(settings.Normal_ServerName);
   http->SetPort(80);
-  http->SetVerb(CBasicHttp::kVerbPost);
-  http->SetFormType(CBasicHttp::kFormMultipart);
+  http->SetVerb(CBasicHttp::Verb::Post);
+  http->SetFormType(CBasicHttp::FormType::Multipart);
   http->SetObjectName(settings.Normal_UploadURL);
   AddFileFields(*http);
   AddTextFields(*http);
@@ -97,7 +108,7 @@ BOOL UploadWorker::Upload() {
 
 void UploadWorker::StoreReply() {
   std::lock_guard lock(m_csReply);
-  if (IUploadControl* control = GetCurrentControl()) control->SetServerResponse(m_strReply);
+  if (m_pControl != nullptr) m_pControl->SetServerResponse(m_strReply);
 }
 
 BOOL UploadWorker::ReadReply(HINTERNET request) {
@@ -135,8 +146,8 @@ BOOL UploadWorker::ReadReply(HINTERNET request) {
 BOOL UploadWorker::OnBlockSent(void* param, DWORD /*fileSize*/, DWORD bytesRead) {
   auto* worker = static_cast<UploadWorker*>(param);
   worker->m_dwSentBytes += bytesRead;
-  if (worker->m_pfnProgress != nullptr) {
-    worker->m_pfnProgress(worker->m_pProgressContext, worker->m_dwTotalBytes, worker->m_dwSentBytes);
+  if (worker->m_reports.progress != nullptr) {
+    worker->m_reports.progress(worker->m_reports.context, worker->m_dwTotalBytes, worker->m_dwSentBytes);
   }
   return worker->PollCancel() ? plat::FALSE : plat::TRUE;
 }
@@ -145,3 +156,13 @@ DWORD UploadWorker::PollCancel() {
   m_bCancelled = m_evStop.Test() ? 1 : 0;
   return m_bCancelled;
 }
+
+void UploadWorker::RequestStop() { m_evStop.Set(); }
+
+UploadWorker::End UploadWorker::TakeEnd() {
+  if (m_evCancelled.Test()) return End::Cancelled;
+  if (m_evDone.Test()) return End::Done;
+  return End::Running;
+}
+
+}  // namespace drev

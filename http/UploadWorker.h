@@ -3,14 +3,18 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 
-#include "attachments/CAttachFile.h"
-#include "control/UploadSettings.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
+#include "model/UploadSettings.h"
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
 #include "platform/kernel/critical_section.h"
 #include "platform/kernel/event.h"
+
+namespace drev {
 
 class CBasicHttp;
 
@@ -19,10 +23,37 @@ class CBasicHttp;
 // `total` is 0 when every file of the request was recorded with size 0.
 using UploadProgressRoutine = void (*)(void* context, plat::DWORD totalBytes, plat::DWORD sentBytes);
 
-// One upload. The progress dialog creates it, sets every pointer, starts a thread (below-normal
-// priority) on UploadThreadProc with it, sets m_evStop when the user cancels, and polls m_evDone and
-// m_evCancelled; it must keep the worker, the lists and the settings alive until one of those two is
-// signalled. Everything else here belongs to the worker thread while it runs.
+// Why a run's request failed, as the worker reports it. The worker shows nothing: the dialog that
+// made it decides what the user is told.
+struct UploadFailure {
+  enum class Kind {
+    Internet,  // the HTTP client failed (connect, send, write, end, read): `number` is the WinInet number
+    Poster,    // the form poster's own failure (CBasicHttpException): `number` is its code
+    Other,     // any other failure with a description (a file read error, memory): `number` 0 or the OS error
+    Unknown,   // a failure that carries nothing to describe it
+  };
+  Kind kind = Kind::Unknown;
+  plat::DWORD number = 0;
+  std::string text;  // the failure's own description (CP949); may be empty
+};
+
+// The dialog's failure routine: (progress context, the failure). Called on the worker thread, at
+// most once a run, after the request has been abandoned and before the run's end event is signalled,
+// so whatever it shows holds the dialog open until it returns.
+using UploadFailureRoutine = void (*)(void* context, const UploadFailure& failure);
+
+// Where the worker reports to, on its own thread: the context is passed back to both routines.
+struct UploadReports {
+  void* context = nullptr;
+  UploadProgressRoutine progress = nullptr;  // may be null
+  UploadFailureRoutine failure = nullptr;    // may be null
+};
+
+// One upload. The progress dialog makes it with everything the upload needs, starts a thread
+// (below-normal priority) on UploadThreadProc with it, asks it to stop when the user cancels, and
+// polls TakeEnd; it must keep the worker, the lists, the settings, the session and the control
+// alive until TakeEnd has answered Done or Cancelled. Everything else belongs to the worker thread
+// while it runs; the read-outs (TotalBytes, Error, ...) are for after the run.
 class UploadWorker {
  public:
   // The most reply bytes kept (a reply is read to its end or to this many bytes, whichever is first).
@@ -30,68 +61,97 @@ class UploadWorker {
   // The status the reply must have to become the control's ServerResponse.
   static constexpr plat::DWORD kStatusOk = 200;
 
-  UploadWorker() = default;
+  // How a run ended, as TakeEnd sees it.
+  enum class End { Running, Done, Cancelled };
+
+  // `settings` (host, path, referer, page parameters; null: an empty request to nowhere), the lists
+  // (images and deletions may be null), the HTTP session the request is made on and the control the
+  // reply goes to (null: it goes nowhere) are all borrowed. No event is signalled yet.
+  UploadWorker(const UploadSettings* settings, const UploadLists& lists, plat::inet::HINTERNET session,
+               IUploadControl* control, const UploadReports& reports = {});
   UploadWorker(const UploadWorker&) = delete;
   UploadWorker& operator=(const UploadWorker&) = delete;
 
-  plat::kernel::Event m_evDone;       // set by Run when the run ended without cancellation
-  plat::kernel::Event m_evStop;       // set by the dialog's cancel button; polled by PollCancel
-  plat::kernel::Event m_evCancelled;  // set by Run when the run ended by cancellation
-  const UploadSettings* m_pSettings = nullptr;      // host, path, referer, page parameters; not owned
-  const CAttachRefList* m_pListUpload = nullptr;    // the attachment rows; not owned
-  const CAttachList* m_pListImage = nullptr;        // the image records; not owned, may be null
-  const CAttachList* m_pListDelete = nullptr;       // the deletion records; not owned, may be null
-  plat::inet::HINTERNET m_pSession = nullptr;       // the dialog's HTTP session; not owned
-  plat::DWORD m_dwTotalBytes = 0;    // recorded sizes of the files put into the request
-  plat::DWORD m_dwSentBytes = 0;     // file bytes read and written so far
-  plat::DWORD m_bCancelled = 0;      // 1 when the last PollCancel found the stop event set
-  std::string m_strError;            // why Upload did not store a reply (CP949)
-  void* m_pProgressContext = nullptr;              // passed back to m_pfnProgress
-  UploadProgressRoutine m_pfnProgress = nullptr;   // the dialog's progress routine; may be null
-  std::string m_strReply;            // the reply body read by ReadReply
-  plat::kernel::CriticalSection m_csReply;  // held while the reply is stored into the control
+  // ----- the upload procedure (worker thread) -----
 
   // Builds the request from the settings and the lists, sends it and judges the status. On status
-  // 200 with the reply read, stores the reply as the current control's ServerResponse (under
-  // m_csReply) and returns 1; on another status sets m_strError to "Error Precheck return status =
-  // N\n" and returns 0. Failures of the transfer (InternetException, CBasicHttpException, CFileException,
+  // 200 with the reply read, stores the reply as the control's ServerResponse (under the reply lock)
+  // and returns 1; on another status sets Error() to "Error Precheck return status = N\n" and returns
+  // 0. Failures of the transfer (InternetException, CBasicHttpException, CFileException,
   // std::bad_alloc) pass on after the request is closed. Fields in body order: DELETE_FILE_COUNT and
   // DELETE_FILES (when there is a deletion list), the page parameters, "ATTACH_FILES" per local row,
   // the image files under their field names; server-held records are skipped.
   plat::BOOL Upload();
 
-  // A new form poster on m_pSession.
+  // A new form poster on the worker's session.
   std::unique_ptr<CBasicHttp> CreateHttp();
 
-  // Reads the reply body of `request` into m_strReply: to its end (or its Content-Length), at most
+  // Reads the reply body of `request` into Reply(): to its end (or its Content-Length), at most
   // kMaxReplyBytes, cut before its first zero byte (the page receives text). Memory grows with the
   // bytes that arrive, never with what the server declares. 1 on success; 0 when memory runs out
-  // (m_strError then holds why). A failing read throws InternetException.
+  // (Error() then holds why). A failing read throws InternetException.
   plat::BOOL ReadReply(plat::inet::HINTERNET request);
 
   // The per-block progress hook, of the form ProgressCallback (`param` is the worker): adds the block
-  // to m_dwSentBytes, calls m_pfnProgress with the totals, and returns 0 (stop) when PollCancel finds
-  // the stop event set, else 1.
+  // to the sent bytes, calls the progress routine with the totals, and returns 0 (stop) when
+  // PollCancel finds the stop event set, else 1.
   static plat::BOOL OnBlockSent(void* param, plat::DWORD fileSize, plat::DWORD bytesRead);
 
-  // Tests the stop event without waiting (consuming its signal); m_bCancelled becomes 1 when it was
-  // set, else 0. Returns m_bCancelled.
+  // Tests the stop event without waiting (consuming its signal); the cancelled flag becomes 1 when
+  // it was set, else 0. Returns the flag.
   plat::DWORD PollCancel();
 
   // The thread's body: seeds this thread's C runtime generator from the system's entropy (so the
-  // boundary cannot be foreseen), runs Upload, and shows what the user must know of a failure in a
-  // message box (MB_OK | MB_ICONEXCLAMATION, captioned with the application name): for an internet
-  // error its description, or "알수 없는 오류(N)" when that is empty; for CBasicHttpException nothing;
-  // for any other failure its own description. The box is modal on this thread, so only after it is
-  // closed is exactly one end event signalled: m_evCancelled when m_bCancelled is 1, else m_evDone.
+  // boundary cannot be foreseen), runs Upload, and reports a failure of it (kind, number, text) to
+  // the failure routine on this thread; the worker itself shows nothing. Only after the routine has
+  // returned is exactly one end event signalled: cancelled when the cancelled flag is 1, else done.
   // Returns 0.
   plat::DWORD Run();
+
+  // ----- the dialog's side (any thread) -----
+
+  // The cancel button: sets the stop event, which the next block's PollCancel sees.
+  void RequestStop();
+  // Whether the run has ended, consuming the end event it finds (the cancelled one is looked at
+  // first). Running while the run goes on, and again after its end has been taken.
+  End TakeEnd();
+
+  // ----- read-outs, once the run has ended -----
+
+  plat::DWORD TotalBytes() const { return m_dwTotalBytes; }  // recorded sizes of the files sent
+  plat::DWORD SentBytes() const { return m_dwSentBytes; }    // file bytes read and written
+  plat::DWORD Cancelled() const { return m_bCancelled; }     // the last PollCancel's answer
+  const std::string& Error() const { return m_strError; }    // why Upload stored no reply (CP949)
+  const std::string& Reply() const { return m_strReply; }    // the reply body ReadReply read
+  // The failure Run reported, if any.
+  const std::optional<UploadFailure>& Failure() const { return m_failure; }
 
  private:
   void AddFileFields(CBasicHttp& http);
   void AddTextFields(CBasicHttp& http);
   void StoreReply();
+  void ReportFailure(UploadFailure failure);
+
+  plat::kernel::Event m_evDone;       // set by Run when the run ended without cancellation
+  plat::kernel::Event m_evStop;       // set by RequestStop; polled by PollCancel
+  plat::kernel::Event m_evCancelled;  // set by Run when the run ended by cancellation
+  const UploadSettings* const m_pSettings;   // host, path, referer, page parameters; not owned
+  const CAttachRefList* const m_pListUpload;  // the attachment rows; not owned, may be null
+  const CAttachList* const m_pListImage;      // the image records; not owned, may be null
+  const CAttachList* const m_pListDelete;     // the deletion records; not owned, may be null
+  const plat::inet::HINTERNET m_pSession;     // the dialog's HTTP session; not owned
+  IUploadControl* const m_pControl;          // the control the reply goes to; not owned
+  plat::DWORD m_dwTotalBytes = 0;    // recorded sizes of the files put into the request
+  plat::DWORD m_dwSentBytes = 0;     // file bytes read and written so far
+  plat::DWORD m_bCancelled = 0;      // 1 when the last PollCancel found the stop event set
+  std::string m_strError;            // why Upload did not store a reply (CP949)
+  const UploadReports m_reports;     // the dialog's context and routines
+  std::string m_strReply;            // the reply body read by ReadReply
+  plat::kernel::CriticalSection m_csReply;  // held while the reply is stored into the control
+  std::optional<UploadFailure> m_failure;   // what Run reported
 };
 
 // The worker thread's entry: `param` is the UploadWorker; runs its Run and returns 0.
 plat::DWORD UploadThreadProc(void* param);
+
+}  // namespace drev

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <string_view>
 
+namespace drev {
+
 namespace {
 
 // The module's own name, used when the code is not inside a shared module.
@@ -39,3 +41,5 @@ const std::string& AfxGetAppName() {
   static const std::string name = FindAppName();
   return name;
 }
+
+}  // namespace drev

@@ -3,6 +3,8 @@
 
 #include "platform/kernel/resource.h"
 
+namespace drev {
+
 void RegisterModuleResources(const void* owner) {
   RegisterModuleBitmaps(owner);
   RegisterModuleStrings(owner);
@@ -10,3 +12,5 @@ void RegisterModuleResources(const void* owner) {
 }
 
 void UnregisterModuleResources(const void* owner) { plat::kernel::UnregisterResources(owner); }
+
+}  // namespace drev

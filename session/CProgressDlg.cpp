@@ -2,20 +2,23 @@
 // timers, the cancel button and keys, and the teardown.
 #include "session/CProgressDlg.h"
 
+#include <cstdio>
 #include <mutex>
 #include <vector>
 
-#include "attachments/messages.h"
-#include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
 #include "http/UploadWorker.h"
+#include "model/PrivateMessages.h"
+#include "model/SizeText.h"
+#include "model/SystemErrorText.h"
+#include "model/UploadSettings.h"
 #include "platform/kernel/error.h"
+#include "platform/text/text.h"
 #include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "resources/AppName.h"
-#include "resources/resource.h"
-#include "session/size_text.h"
-#include "session/system_error_text.h"
+#include "resources/Resource.h"
+
+namespace drev {
 
 namespace pw = plat::win;
 namespace inet = plat::inet;
@@ -37,9 +40,20 @@ void ShowSystemError(DWORD error) {
   pw::MessageBoxA(nullptr, text.data(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
 }
 
+// The program's standard message box: modal on the calling thread, an exclamation icon, one OK button.
+void ShowExclamation(const std::string& text) {
+  pw::MessageBoxA(nullptr, text.c_str(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
+}
+
+std::string UnknownErrorText(DWORD error) {
+  char text[128];
+  std::snprintf(text, sizeof text, plat::text::Ansi("알수 없는 오류(%d)").c_str(), static_cast<int>(error));
+  return text;
+}
+
 }  // namespace
 
-CProgressDlg::CProgressDlg() : CDialog(IDD) {
+CProgressDlg::CProgressDlg(IUploadControl* control) : CDialog(IDD), m_pControl(control) {
   m_hSession = inet::InternetOpenA(AfxGetAppName().c_str(), inet::INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
 }
 
@@ -56,11 +70,11 @@ CProgressDlg::~CProgressDlg() {
 
 void CProgressDlg::DoDataExchange(pw::CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT1, m_strText1);
+  pw::DDX_Text(pDX, IDC_PROGRESS_TOTAL_FILES, m_strTotalFiles);
   pw::DDX_Control(pDX, IDC_PROGRESS_BAR, m_ctlProgress);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT2, m_strText2);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT4, m_strText4);
-  pw::DDX_Text(pDX, IDC_PROGRESS_TEXT3, m_strText3);
+  pw::DDX_Text(pDX, IDC_PROGRESS_BAR_NOTE, m_strBarNote);
+  pw::DDX_Text(pDX, IDC_PROGRESS_BYTES, m_strProgressText);
+  pw::DDX_Text(pDX, IDC_PROGRESS_LOWER_NOTE, m_strLowerNote);
 }
 
 plat::BOOL CProgressDlg::OnInitDialog() {
@@ -72,29 +86,22 @@ plat::BOOL CProgressDlg::OnInitDialog() {
   m_ctlProgress.SetTextColor(kBarTextColor);
   m_hDialog.store(GetSafeHwnd());
 
-  IUploadControl* control = GetCurrentControl();
-  const UploadSettings* settings = control != nullptr ? control->GetUploadSettings() : nullptr;
-  m_pWorker = std::make_unique<UploadWorker>();
-  m_pWorker->m_pSettings = settings;
-  m_pWorker->m_pListUpload = m_pListUpload;
-  m_pWorker->m_pListImage = m_pListImage;
-  m_pWorker->m_pListDelete = m_pListDelete;
-  m_pWorker->m_pProgressContext = this;
-  m_pWorker->m_pfnProgress = &CProgressDlg::OnProgress;
-  m_pWorker->m_pSession = m_hSession;
+  const UploadSettings* settings = m_pControl != nullptr ? m_pControl->GetUploadSettings() : nullptr;
+  m_pWorker = std::make_unique<UploadWorker>(settings, UploadLists{m_pListUpload, m_pListImage, m_pListDelete},
+                                             m_hSession, m_pControl, UploadReports{this, &CProgressDlg::OnProgress, &CProgressDlg::ShowUploadFailure});
   if (settings != nullptr && !settings->Normal_ServerName.empty()) {
     m_strKeepAliveUrl = KeepAliveRequests::AddressFor(settings->Normal_ServerName);
   }
   // Only a reply of this upload may reach the page: a transfer that fails leaves the reply empty
   // rather than the one of an earlier upload, which the page could not tell from success.
-  if (control != nullptr) control->SetServerResponse(std::string());
+  if (m_pControl != nullptr) m_pControl->SetServerResponse(std::string());
 
   SetTimer(TIMER_POLL, kPollMs);
   SetTimer(TIMER_KEEPALIVE, kKeepAliveMs);
   if (!StartWorker()) {
     // Without its thread nothing is sent; the dialog ends as after a failed transfer.
     ShowSystemError(plat::kernel::GetLastError());
-    m_pWorker->m_evDone.Set();
+    m_bNoWorkerThread = true;
   }
   return plat::TRUE;
 }
@@ -126,7 +133,24 @@ void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
   }
   std::string text = FormatProgressText(sent, total);
   std::lock_guard lock(dialog->m_csText);
-  dialog->m_strText4.swap(text);
+  dialog->m_strProgressText.swap(text);
+}
+
+void CProgressDlg::ShowUploadFailure(void* /*context*/, const UploadFailure& failure) {
+  using Kind = UploadFailure::Kind;
+  switch (failure.kind) {
+    case Kind::Internet:
+      ShowExclamation(failure.text.empty() ? UnknownErrorText(failure.number) : failure.text);
+      break;
+    case Kind::Poster:
+      break;  // a file that cannot be sent, a stop: the user is not told
+    case Kind::Other:
+      ShowExclamation(failure.text);
+      break;
+    case Kind::Unknown:
+      ShowExclamation(plat::text::Ansi("알수 없는 오류!!!"));
+      break;
+  }
 }
 
 // ----- the user-interface thread's side -----
@@ -145,21 +169,21 @@ void CProgressDlg::OnPollTimer() {
     UpdateData(plat::FALSE);
   }
   if (!m_pWorker || m_bWorkerEnded) return;
-  IUploadControl* control = GetCurrentControl();
-  if (m_pWorker->m_evCancelled.Test()) {
+  const UploadWorker::End end = m_bNoWorkerThread ? UploadWorker::End::Done : m_pWorker->TakeEnd();
+  if (end == UploadWorker::End::Cancelled) {
     m_bWorkerEnded = true;
     StopTimers();
-    if (control != nullptr) control->SendToControl(UM_UPLOAD_CANCEL, 0, 0);
+    if (m_pControl != nullptr) m_pControl->SendToControl(UM_UPLOAD_CANCEL, 0, 0);
     m_keepAlive.WaitForLast(kKeepAliveWaitMs);
     SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDCANCEL, pw::BN_CLICKED), 0);
-  } else if (m_pWorker->m_evDone.Test()) {
+  } else if (end == UploadWorker::End::Done) {
     m_bWorkerEnded = true;
     StopTimers();
     m_keepAlive.WaitForLast(kKeepAliveWaitMs);
     SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDOK, pw::BN_CLICKED), 0);
     // The modal loop returns only after this handler, so the page hears of the end (the emptied
     // list, then the reply) before UploadFiles returns.
-    if (control != nullptr) control->SendToControl(UM_UPLOAD_FINISH, 0, 0);
+    if (m_pControl != nullptr) m_pControl->SendToControl(UM_UPLOAD_FINISH, 0, 0);
   }
 }
 
@@ -174,7 +198,7 @@ void CProgressDlg::StopTimers() {
 }
 
 void CProgressDlg::OnCancelButton() {
-  if (m_pWorker) m_pWorker->m_evStop.Set();
+  if (m_pWorker) m_pWorker->RequestStop();
 }
 
 void CProgressDlg::OnOK() {
@@ -218,7 +242,7 @@ void CProgressDlg::EndWorker() {
   if (m_threadWorker.IsAttached()) {
     // A window destroyed under a running upload (the host going away) stops it at its next block;
     // the HTTP layer's time limits bound every wait in between.
-    if (m_pWorker && !m_bWorkerEnded) m_pWorker->m_evStop.Set();
+    if (m_pWorker && !m_bWorkerEnded) m_pWorker->RequestStop();
     m_threadWorker.Join();
   }
   m_pWorker.reset();
@@ -230,3 +254,5 @@ void CProgressDlg::PostNcDestroy() {
   EndWorker();
   CDialog::PostNcDestroy();
 }
+
+}  // namespace drev

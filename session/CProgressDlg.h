@@ -6,7 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "attachments/CAttachFile.h"
+#include "model/CAttachFile.h"
+#include "model/IUploadControl.h"
 #include "platform/base/types.h"
 #include "platform/inet/inet.h"
 #include "platform/kernel/critical_section.h"
@@ -15,12 +16,15 @@
 #include "session/KeepAliveRequests.h"
 #include "widgets/CGradientProgressCtrl.h"
 
+namespace drev {
+
 class UploadWorker;
+struct UploadFailure;
 
 // Life of one upload, all on the user-interface thread unless said otherwise:
 // - construction opens the HTTP session (agent: the application name); the caller sets the three
 //   lists with SetUploadList, SetImageList and SetDeleteList and calls DoModal;
-// - initialisation makes the UploadWorker with the current control's settings, the lists, this
+// - initialisation makes the UploadWorker with the control's settings, the lists, this
 //   dialog's progress routine and the session, empties the control's ServerResponse (so that a
 //   transfer that fails can never hand the page the reply of an earlier upload), starts the poll
 //   timer (200 ms) and the keep-alive timer (50 minutes), and starts the worker thread at
@@ -33,7 +37,9 @@ class UploadWorker;
 // - destroying the window waits for the worker thread (asking it to stop first should it still
 //   run) and destroys the worker; destroying the object waits for the keep-alive requests and then
 //   closes the session.
-// The lists, the settings and the control must outlive DoModal; nothing of the upload outlives it.
+// Every message, the settings and the reply belong to the control the dialog was made for, never to
+// another control of the process. The lists, the settings and the control must outlive DoModal;
+// nothing of the upload outlives it.
 class CProgressDlg : public plat::win::CDialog {
  public:
   enum { IDD = 102 };
@@ -46,8 +52,9 @@ class CProgressDlg : public plat::win::CDialog {
   // Posted by the progress routine when the bar's position changed (the position is m_nBarPos).
   static constexpr plat::UINT UM_BAR_POSITION = plat::win::WM_APP + 0x5F0;
 
-  // Opens the session; no parent window, no lists yet.
-  CProgressDlg();
+  // Opens the session; no parent window, no lists yet. `control` is the control the upload is for
+  // (borrowed; null: nothing is sent to a control and the upload has no settings).
+  explicit CProgressDlg(IUploadControl* control);
   // Destroys the window if it still exists, joins the keep-alive threads, closes the session.
   ~CProgressDlg() override;
   CProgressDlg(const CProgressDlg&) = delete;
@@ -64,6 +71,14 @@ class CProgressDlg : public plat::win::CDialog {
   // (at most 101 times an upload) is posted to the dialog, which sets the bar on its own thread, so
   // the bar's repaint does not hold up the transfer.
   static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
+
+  // The failure routine the worker calls on its own thread when its run failed, before it signals
+  // its end: what the user is told, in the program's message box (modal on that thread, so the
+  // dialog stays open until the box is closed; MB_OK | MB_ICONEXCLAMATION, captioned with the
+  // application name). An internet error shows its description, or "알수 없는 오류(N)" when it has
+  // none; the form poster's own failures show nothing; any other failure shows its own description;
+  // a failure that carries no description at all shows "알수 없는 오류!!!".
+  static void ShowUploadFailure(void* context, const UploadFailure& failure);
 
   // The bar position for `sent` of `total`: the single-precision quotient times 100, truncated,
   // within 0..100; 100 when `total` is 0.
@@ -92,6 +107,7 @@ class CProgressDlg : public plat::win::CDialog {
   void StopTimers();
   void EndWorker();
 
+  IUploadControl* const m_pControl;         // the control the upload is for; not owned
   plat::kernel::CriticalSection m_csText;   // guards the four texts
   const CAttachRefList* m_pListUpload = nullptr;
   const CAttachList* m_pListImage = nullptr;
@@ -99,14 +115,18 @@ class CProgressDlg : public plat::win::CDialog {
   plat::kernel::Thread m_threadWorker;      // its Id() is the worker thread's id
   KeepAliveRequests m_keepAlive;            // the keep-alive threads; the last one is the remembered one
   std::unique_ptr<UploadWorker> m_pWorker;  // from initialisation until the window is destroyed
-  std::string m_strText1;                   // static 207
-  std::string m_strText2;                   // static 205
-  std::string m_strText3;                   // static 208
-  std::string m_strText4;                   // static 206: the progress text
+  // The four texts (1 to 4), each exchanged with its static; only the progress text is ever written.
+  std::string m_strTotalFiles;              // text 1, static 207
+  std::string m_strBarNote;                 // text 2, static 205
+  std::string m_strLowerNote;               // text 3, static 208
+  std::string m_strProgressText;            // text 4, static 206: sent of total
   CGradientProgressCtrl m_ctlProgress;      // control 204
   std::atomic<int> m_nBarPos{0};            // the position the worker last reported
   std::atomic<plat::win::HWND> m_hDialog{nullptr};  // where the worker posts; kept until it is joined
   plat::inet::HINTERNET m_hSession = nullptr;
   std::string m_strKeepAliveUrl;            // empty when there is no server to keep alive
   bool m_bWorkerEnded = false;              // an end event was seen (user-interface thread only)
+  bool m_bNoWorkerThread = false;           // the worker thread could not be started: nothing is sent
 };
+
+}  // namespace drev

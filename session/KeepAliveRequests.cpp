@@ -5,6 +5,8 @@
 
 #include "platform/kernel/wait.h"
 
+namespace drev {
+
 namespace inet = plat::inet;
 namespace kernel = plat::kernel;
 
@@ -50,3 +52,5 @@ void KeepAliveRequests::JoinAll() {
   for (auto& thread : threads_) thread->Join();
   threads_.clear();
 }
+
+}  // namespace drev

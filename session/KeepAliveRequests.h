@@ -10,6 +10,8 @@
 #include "platform/inet/inet.h"
 #include "platform/kernel/thread.h"
 
+namespace drev {
+
 // Every request runs on a thread of its own at below-normal priority: a GET of the address through
 // the given session (reload and existing-connection flags, context 0, no extra headers); the reply
 // is not read and success or failure is not observed. Each request ends within the HTTP layer's
@@ -49,3 +51,5 @@ class KeepAliveRequests {
 
   std::vector<std::unique_ptr<plat::kernel::Thread>> threads_;  // oldest first; the last is the last started
 };
+
+}  // namespace drev

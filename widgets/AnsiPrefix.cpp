@@ -3,6 +3,8 @@
 
 #include "platform/text/text.h"
 
+namespace drev {
+
 std::string AnsiPrefix(std::string_view text, std::size_t maxBytes) {
   if (text.size() <= maxBytes) return std::string(text);
   std::size_t end = 0;
@@ -13,3 +15,5 @@ std::string AnsiPrefix(std::string_view text, std::size_t maxBytes) {
   }
   return std::string(text.substr(0, end));
 }
+
+}  // namespace drev

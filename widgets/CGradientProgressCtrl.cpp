@@ -14,6 +14,8 @@
 #include "platform/win/window_dc.h"
 #include "widgets/CMemoryDC.h"
 
+namespace drev {
+
 using plat::COLORREF;
 using plat::RECT;
 namespace gdi = plat::gdi;
@@ -154,3 +156,5 @@ void CGradientProgressCtrl::OnPaint() {
   dc->DrawText(text, &client, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
   if (oldFont) dc->SelectObject(oldFont);
 }
+
+}  // namespace drev

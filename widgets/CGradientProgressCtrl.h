@@ -6,6 +6,8 @@
 
 #include "platform/win/simple_controls.h"
 
+namespace drev {
+
 // Bound to an existing progress bar window (SubclassWindow or the dialog's data exchange) or created
 // through CProgressCtrl::Create. The control keeps its own copy of range, step and position for
 // painting and passes every change on to the platform bar as well.
@@ -68,3 +70,5 @@ class CGradientProgressCtrl : public plat::win::CProgressCtrl {
   int m_bShowPercent = 0;
   bool m_bPainted = false;  // set by a paint, to tell whether a forwarded message repainted
 };
+
+}  // namespace drev

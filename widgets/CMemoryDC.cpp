@@ -1,6 +1,8 @@
 // CMemoryDC: off-screen drawing over a target's clip box, copied back in one block.
 #include "widgets/CMemoryDC.h"
 
+namespace drev {
+
 using plat::gdi::CDC;
 
 CMemoryDC::CMemoryDC(CDC* pDC) : m_pDC(pDC) {
@@ -18,3 +20,5 @@ CMemoryDC::~CMemoryDC() {
                 plat::gdi::SRCCOPY);
   if (m_pOldBitmap != nullptr) SelectObject(m_pOldBitmap);
 }
+
+}  // namespace drev

@@ -4,6 +4,8 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/objects.h"
 
+namespace drev {
+
 // Made over a target device context for one paint: it covers the target's clip box with an
 // off-screen bitmap and uses the target's own (logical) coordinates, so callers draw into it as they
 // would into the target. When it ends, the clip box is copied to the target at the same place;
@@ -25,3 +27,5 @@ class CMemoryDC : public plat::gdi::CDC {
   plat::gdi::CBitmap m_bitmap;                 // the off-screen picture
   plat::gdi::CBitmap* m_pOldBitmap = nullptr;  // the bitmap it displaced here
 };
+
+}  // namespace drev

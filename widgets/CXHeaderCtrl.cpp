@@ -14,6 +14,8 @@
 #include "widgets/AnsiPrefix.h"
 #include "widgets/CMemoryDC.h"
 
+namespace drev {
+
 using plat::COLORREF;
 using plat::RECT;
 namespace gdi = plat::gdi;
@@ -141,3 +143,5 @@ void CXHeaderCtrl::DrawItem(gdi::CDC& dc, RECT rect, const win::HDITEM& item, co
     dc.DrawText(caption, &rect,
                 gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE | gdi::DT_END_ELLIPSIS | gdi::DT_NOPREFIX);
 }
+
+}  // namespace drev

@@ -12,6 +12,8 @@ class CDC;
 class CImageList;
 }  // namespace plat::gdi
 
+namespace drev {
+
 // Bound to a list view's header window by the list (at most once). Item insertion, deletion and
 // layout reach the platform header unchanged; an item's image index 0 means no image. Everything runs
 // on the window's thread.
@@ -53,3 +55,5 @@ class CXHeaderCtrl : public plat::win::CHeaderCtrl {
   plat::COLORREF m_cr3DShadow = 0;
   plat::COLORREF m_cr3DFace = 0;
 };
+
+}  // namespace drev

@@ -8,6 +8,8 @@
 #include "platform/win/message.h"
 #include "platform/win/window.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 using plat::BOOL;
 using plat::COLORREF;
@@ -155,3 +157,5 @@ LRESULT CXListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, LPARAM lPara
     default: return CListCtrl::WindowProc(msg, wParam, lParam);
   }
 }
+
+}  // namespace drev

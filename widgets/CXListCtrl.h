@@ -10,6 +10,8 @@
 #include "widgets/CXHeaderCtrl.h"
 #include "widgets/XListCellData.h"
 
+namespace drev {
+
 // The registered message a mouse click on a cell's check box sends (synchronously) to the list's
 // parent, or its owner when it has no parent: wParam = row, lParam = column; the answer is ignored.
 // Its number comes from RegisterWindowMessageA("WM_XLISTCTRL_CHECKBOX_CLICKED").
@@ -112,24 +114,10 @@ class CXListCtrl : public plat::win::CListCtrl {
   // The records behind a row (null for a row without records or out of range).
   XListRowData* GetRowData(int nItem);
 
-  // The header object (the list's header window is taken over by it once, when the control is
-  // attached to a list window or creates its own) and its flag. The drawing side makes it the
-  // extended header class.
-  CXHeaderCtrl m_HeaderCtrl;
-  bool m_bHeaderIsSubclassed = false;
   // Image lists the owner fills: the header's check-box pictures (0 blank, 1 empty box, 2 ticked)
   // and the pictures drawn in cells with a cell image.
   plat::gdi::CImageList m_cImageListHeader;
   plat::gdi::CImageList m_cImageListCell;
-
-  // The colour cache: read at construction and after every system colour change.
-  plat::COLORREF m_crGrayText = 0;
-  plat::COLORREF m_crHighLight = 0;
-  plat::COLORREF m_crHighLightText = 0;
-  plat::COLORREF m_crWindow = 0;
-  plat::COLORREF m_crWindowText = 0;
-  plat::COLORREF m_cr3DFace = 0;
-  plat::COLORREF m_crBtnShadow = 0;
 
  protected:
   void PreSubclassWindow() override;
@@ -174,9 +162,25 @@ class CXListCtrl : public plat::win::CListCtrl {
   void ReleaseRow(int nItem);
   void OnDestroy();
 
+  // The header object (the list's header window is taken over by it once, when the control is
+  // attached to a list window or creates its own; GetHeaderCtrl then answers it) and its flag.
+  CXHeaderCtrl m_HeaderCtrl;
+  bool m_bHeaderIsSubclassed = false;
+
+  // The colour cache: read at construction and after every system colour change.
+  plat::COLORREF m_crGrayText = 0;
+  plat::COLORREF m_crHighLight = 0;
+  plat::COLORREF m_crHighLightText = 0;
+  plat::COLORREF m_crWindow = 0;
+  plat::COLORREF m_crWindowText = 0;
+  plat::COLORREF m_cr3DFace = 0;
+  plat::COLORREF m_crBtnShadow = 0;
+
   // The empty-list picture: the bitmap, the palette made for it, its size in pixels.
   plat::gdi::CBitmap m_bmpBkImage;
   plat::gdi::CPalette m_palBkImage;
   plat::LONG m_nBkImageWidth = 0;
   plat::LONG m_nBkImageHeight = 0;
 };
+
+}  // namespace drev

@@ -6,6 +6,8 @@
 #include "platform/gdi/dc.h"
 #include "widgets/CXListCtrl.h"
 
+namespace drev {
+
 using plat::BOOL;
 using plat::FALSE;
 using plat::TRUE;
@@ -55,3 +57,5 @@ BOOL CXListCtrl::SetBkImage(const char* name) {
   }
   return SetBkImage(static_cast<plat::UINT>(id));
 }
+
+}  // namespace drev

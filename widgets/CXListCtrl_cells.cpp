@@ -4,6 +4,8 @@
 #include "platform/win/message.h"
 #include "widgets/CXListCtrl.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 using plat::BOOL;
 using plat::COLORREF;
@@ -215,3 +217,5 @@ void CXListCtrl::UpdateSubItem(int nItem, int nSubItem) {
   InvalidateRect(&cell, plat::TRUE);
   UpdateWindow();
 }
+
+}  // namespace drev

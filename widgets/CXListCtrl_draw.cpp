@@ -9,6 +9,8 @@
 #include "widgets/CXListCtrl.h"
 #include "widgets/ProgressCellText.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 namespace gdi = plat::gdi;
 using plat::COLORREF;
@@ -249,3 +251,5 @@ void CXListCtrl::DrawProgress(int nItem, int nSubItem, gdi::CDC* pDC, COLORREF c
     pDC->RestoreDC(saved);
   }
 }
+
+}  // namespace drev

@@ -12,6 +12,8 @@
 #include "widgets/AnsiPrefix.h"
 #include "widgets/CXListCtrl.h"
 
+namespace drev {
+
 namespace pw = plat::win;
 namespace gdi = plat::gdi;
 using plat::BOOL;
@@ -155,3 +157,5 @@ BOOL CXListCtrl::OnToolTipText(pw::NMHDR* pNMHDR) {
   }
   return plat::FALSE;
 }
+
+}  // namespace drev

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace drev {
+
 std::string FormatProgressCellText(std::string_view format, int percent) {
   if (format.empty()) format = "%d%%";
   std::string out;
@@ -43,3 +45,5 @@ std::string FormatProgressCellText(std::string_view format, int percent) {
   }
   return out;
 }
+
+}  // namespace drev

@@ -3,6 +3,10 @@
 
 #include "platform/gdi/syscolor.h"
 
+namespace drev {
+
 XListCellData::XListCellData()
     : textColor(plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOWTEXT)),
       backColor(plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOW)) {}
+
+}  // namespace drev

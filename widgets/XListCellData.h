@@ -8,6 +8,8 @@
 #include "platform/base/types.h"
 #include "platform/win/winuser.h"
 
+namespace drev {
+
 struct XListCellData {
   // The defaults; the colours are the system's at the moment the record is made.
   XListCellData();
@@ -39,3 +41,5 @@ struct XListRowData {
   // The records behind an item parameter (null for a row without records).
   static XListRowData* FromParam(plat::LPARAM itemParam) { return reinterpret_cast<XListRowData*>(itemParam); }
 };
+
+}  // namespace drev

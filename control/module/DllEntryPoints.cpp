@@ -3,7 +3,7 @@
 #include <new>
 
 #include "control/DrevFactory.h"
-#include "control/identifiers.h"
+#include "control/Identifiers.h"
 #include "control/module/DrevRegistration.h"
 #include "control/module/ModuleApp.h"
 #include "platform/com/module.h"

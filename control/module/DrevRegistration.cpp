@@ -5,7 +5,7 @@
 #include <span>
 
 #include "control/DrevTypeLib.h"
-#include "control/identifiers.h"
+#include "control/Identifiers.h"
 #include "platform/com/cat_register.h"
 #include "platform/com/category_manager.h"
 #include "platform/com/class_registry.h"

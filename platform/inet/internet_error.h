@@ -9,10 +9,12 @@
 
 namespace plat::inet {
 
-// WinInet error numbers (the platform's values) this layer reports.
+// The WinInet error numbers (the platform's values) this system knows: the one list of them. The
+// kernel's message table holds their texts; they travel through the kernel's last error.
 constexpr DWORD INTERNET_ERROR_BASE = 12000;
 constexpr DWORD ERROR_INTERNET_OUT_OF_HANDLES = 12001;
 constexpr DWORD ERROR_INTERNET_TIMEOUT = 12002;
+constexpr DWORD ERROR_INTERNET_EXTENDED_ERROR = 12003;
 constexpr DWORD ERROR_INTERNET_INTERNAL_ERROR = 12004;
 constexpr DWORD ERROR_INTERNET_INVALID_URL = 12005;
 constexpr DWORD ERROR_INTERNET_UNRECOGNIZED_SCHEME = 12006;
@@ -30,6 +32,7 @@ constexpr DWORD ERROR_HTTP_INVALID_SERVER_RESPONSE = 12152;
 constexpr DWORD ERROR_HTTP_INVALID_HEADER = 12153;
 constexpr DWORD ERROR_HTTP_INVALID_QUERY_REQUEST = 12154;
 constexpr DWORD ERROR_HTTP_HEADER_ALREADY_EXISTS = 12155;
+constexpr DWORD ERROR_HTTP_REDIRECT_FAILED = 12156;
 
 // The platform's description of an error number (a WinInet number or a system error number): the
 // system message table's text in the user's language, code page 949, ending in CR LF; empty for a

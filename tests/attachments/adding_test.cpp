@@ -4,11 +4,12 @@
 
 #include <filesystem>
 
+#include "model/SystemErrorText.h"
+#include "platform/gdi/syscolor.h"
 #include "platform/kernel/error.h"
 #include "platform/kernel/file.h"
 #include "platform/registry/registry.h"
 #include "platform/shell/system_icons.h"
-#include "session/system_error_text.h"
 #include "tests/attachments/attach_fixture.h"
 
 namespace drev::testing {
@@ -84,7 +85,7 @@ TEST_F(AddingTest, ServerRowsCountAgainstTheLimitWhileImagesAreStillTaken) {
   Host().Events().Clear();
   ASSERT_TRUE(Host().Call("AddPreUploadFile", {"photo.jpg", 12, 2048, true}).ok());
   EXPECT_EQ(EventLog(), Log{"ChangeFileList(\"100Byte\", \"2KB\")"});
-  ASSERT_EQ(Frame().m_listImage.size(), 1u);
+  ASSERT_EQ(Frame().GetImageRecords().size(), 1u);
 
   Pick({MakeFile("local.txt")});
   EXPECT_EQ(Rows(), 10);
@@ -100,7 +101,7 @@ TEST_F(AddingTest, ALocalRowAndAServerRowLookAsTheirKindsDo) {
                              "ChangeFileList(\"3MB\", \"0Byte\")"}));
   ASSERT_EQ(Rows(), 2);
 
-  CXListCtrl& list = Frame().m_ctlList;
+  CXListCtrl& list = Frame().GetListCtrl();
   const CAttachFile& local = Row(0);
   EXPECT_EQ(local.m_strPath, (dir_ / "notes.txt").string());
   EXPECT_EQ(local.m_strName, "notes.txt");
@@ -118,8 +119,8 @@ TEST_F(AddingTest, ALocalRowAndAServerRowLookAsTheirKindsDo) {
   EXPECT_EQ(cells->Cell(0)->check, 0);
   EXPECT_EQ(cells->Cell(1)->image, shell::kIconText);
   for (int column : {1, 2}) {
-    EXPECT_EQ(cells->Cell(column)->textColor, list.m_crWindowText);
-    EXPECT_EQ(cells->Cell(column)->backColor, list.m_crWindow);
+    EXPECT_EQ(cells->Cell(column)->textColor, plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOWTEXT));
+    EXPECT_EQ(cells->Cell(column)->backColor, plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOW));
   }
 
   const CAttachFile& server = Row(1);
@@ -188,7 +189,7 @@ TEST_F(AddingTest, ADroppedPathLongerThanThePathBufferIsRefusedAndTheOthersGoOn)
 TEST_F(AddingTest, AnImageThatCannotBeReadShowsTheSystemsReasonAndAddsNothing) {
   ASSERT_TRUE(Host().Call("AddImage", {"photo", Dir("missing.png")}).ok());
   EXPECT_EQ(Messages(), Log{SystemText(plat::kernel::ERROR_FILE_NOT_FOUND)});
-  EXPECT_TRUE(Frame().m_listImage.empty());
+  EXPECT_TRUE(Frame().GetImageRecords().empty());
   EXPECT_TRUE(EventLog().empty());
 
   // Another program holds the file open: no sharing is allowed, so it is refused.
@@ -199,7 +200,7 @@ TEST_F(AddingTest, AnImageThatCannotBeReadShowsTheSystemsReasonAndAddsNothing) {
   plat::win::ClearMessageBoxLog();
   ASSERT_TRUE(Host().Call("AddImage", {"photo", held}).ok());
   EXPECT_EQ(Messages(), Log{SystemText(ERROR_SHARING_VIOLATION)});
-  EXPECT_TRUE(Frame().m_listImage.empty());
+  EXPECT_TRUE(Frame().GetImageRecords().empty());
 
   // Among picked files the unreadable one stops the rest.
   plat::win::ClearMessageBoxLog();
@@ -215,8 +216,8 @@ TEST_F(AddingTest, AnImageKeepsItsWholePathAsNameAndIsNeverARow) {
   ASSERT_TRUE(Host().Call("AddImage", {"IMG_FIELD", path}).ok());
   EXPECT_EQ(EventLog(), Log{"ChangeFileList(\"0Byte\", \"300Byte\")"});
   EXPECT_EQ(Rows(), 0);
-  ASSERT_EQ(Frame().m_listImage.size(), 1u);
-  const CAttachFile& image = *Frame().m_listImage.front();
+  ASSERT_EQ(Frame().GetImageRecords().size(), 1u);
+  const CAttachFile& image = *Frame().GetImageRecords().front();
   EXPECT_EQ(image.m_strParamName, "IMG_FIELD");
   EXPECT_EQ(image.m_strName, path);
   EXPECT_EQ(image.m_strPath, path);
@@ -233,7 +234,7 @@ TEST_F(AddingTest, AFileAboveFourGibibytesGetsTheLowThirtyTwoBitsOfItsSize) {
   Pick({big});
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Row(0).m_nSize, 1234);
-  EXPECT_EQ(Frame().m_ctlList.GetItemText(0, 2), "1KB");
+  EXPECT_EQ(Frame().GetListCtrl().GetItemText(0, 2), "1KB");
   EXPECT_EQ(EventLog().back(), "OnFileAppended(1234, 1234)");
 }
 
@@ -248,7 +249,7 @@ TEST_F(AddingTest, ScrapModeAddsNoFileByDialogDropOrImage) {
   Drop({file});
   ASSERT_TRUE(Host().Call("AddImage", {"photo", file}).ok());
   EXPECT_EQ(Rows(), 0);
-  EXPECT_TRUE(Frame().m_listImage.empty());
+  EXPECT_TRUE(Frame().GetImageRecords().empty());
   EXPECT_TRUE(EventLog().empty());
   EXPECT_TRUE(Messages().empty());
 }

@@ -56,7 +56,7 @@ class AttachTest : public ControlTest {
     ASSERT_TRUE(Host().Call("AttachFiles").ok());
   }
   // The user drops `paths` on the list.
-  void Drop(const std::vector<std::string>& paths) { plat::shell::DropFiles(Frame().m_ctlList, paths); }
+  void Drop(const std::vector<std::string>& paths) { plat::shell::DropFiles(Frame().GetListCtrl(), paths); }
 
   // The attachment manager behind the control window (its dialog is the control window's child).
   CMainFrm& Frame() {

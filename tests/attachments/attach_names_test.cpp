@@ -7,6 +7,8 @@
 
 namespace {
 
+using namespace drev;
+
 using plat::text::Utf8ToCp949;
 
 TEST(AttachNames, TheNameFollowsTheLastSeparatorOfEitherStyle) {

@@ -5,8 +5,8 @@
 
 #include <climits>
 
-#include "attachments/messages.h"
 #include "control/CurrentControl.h"
+#include "model/PrivateMessages.h"
 #include "tests/control/control_fixture.h"
 
 namespace drev::testing {

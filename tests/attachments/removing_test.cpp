@@ -20,7 +20,7 @@ class RemovingTest : public AttachTest {
     ASSERT_EQ(Rows(), before + static_cast<int>(sizes.size()));
   }
   // The user ticks the row's box.
-  void Tick(int row) { ASSERT_TRUE(Frame().m_ctlList.SetCheckbox(row, 0, 1)); }
+  void Tick(int row) { ASSERT_TRUE(Frame().GetListCtrl().SetCheckbox(row, 0, 1)); }
   std::string DeleteList() { return Host().Call("GetDeleteFileList").Text(); }
   void ChangeCount(int n) {
     int seen = 0;
@@ -48,7 +48,7 @@ TEST_F(RemovingTest, UntickedRowsStayInTheirOrder) {
   ASSERT_EQ(Rows(), 2);
   EXPECT_EQ(Row(0).m_nSize, 10);
   EXPECT_EQ(Row(1).m_nSize, 30);
-  EXPECT_EQ(Frame().m_ctlList.GetItemText(1, 2), "30Byte");  // the row's cells moved up with it
+  EXPECT_EQ(Frame().GetListCtrl().GetItemText(1, 2), "30Byte");  // the row's cells moved up with it
   EXPECT_EQ(EventLog().back(), "OnFileDeleted(20, 40)");
 
   // Nothing ticked: nothing goes, but the page still hears of it once.
@@ -67,8 +67,8 @@ TEST_F(RemovingTest, AServerRowMovesToTheDeletionList) {
   EXPECT_EQ(Count("DELETE_FILE"), 1);
   EXPECT_EQ(DeleteList(), ",,7");
   EXPECT_EQ(Call32("GetUploadSize"), 150);  // 250 of rows less the deleted server file's 100
-  ASSERT_EQ(Frame().m_listDelete.size(), 1u);
-  const CAttachFile& moved = *Frame().m_listDelete.front();
+  ASSERT_EQ(Frame().GetDeleteRecords().size(), 1u);
+  const CAttachFile& moved = *Frame().GetDeleteRecords().front();
   EXPECT_EQ(moved.m_bDeleted, 1);
   EXPECT_EQ(moved.m_strName, "kept-on-server.doc");
   EXPECT_EQ(EventLog().back(), "OnFileDeleted(100, 250)");
@@ -90,8 +90,8 @@ TEST_F(RemovingTest, DeletingAnImageTakesTheFirstImageWithThatId) {
   ASSERT_TRUE(Host().Call("AddPreUploadFile", {"c.jpg", 6, 4, true}).ok());
   Host().Events().Clear();
   ASSERT_TRUE(Host().Call("AddDeleteFile", {5, 100, true}).ok());
-  ASSERT_EQ(Frame().m_listImage.size(), 2u);
-  EXPECT_EQ(Frame().m_listImage[0]->m_strName, "b.jpg");
+  ASSERT_EQ(Frame().GetImageRecords().size(), 2u);
+  EXPECT_EQ(Frame().GetImageRecords()[0]->m_strName, "b.jpg");
   EXPECT_EQ(EventLog(), Log{"ChangeFileList(\"0Byte\", \"6Byte\")"});
   EXPECT_EQ(DeleteList(), ",,5");
 
@@ -100,11 +100,11 @@ TEST_F(RemovingTest, DeletingAnImageTakesTheFirstImageWithThatId) {
   ASSERT_EQ(Count("ATTACH_IMAGE"), 1);
   ASSERT_TRUE(Host().Call("AddDeleteFile", {-1, 0, true}).ok());
   EXPECT_EQ(Count("ATTACH_IMAGE"), 0);
-  EXPECT_EQ(Frame().m_listImage.size(), 2u);
+  EXPECT_EQ(Frame().GetImageRecords().size(), 2u);
   EXPECT_EQ(DeleteList(), ",,5,-1");
   // An id that no image has still makes a deletion record.
   ASSERT_TRUE(Host().Call("AddDeleteFile", {99, 0, true}).ok());
-  EXPECT_EQ(Frame().m_listImage.size(), 2u);
+  EXPECT_EQ(Frame().GetImageRecords().size(), 2u);
   EXPECT_EQ(Count("DELETE_FILE"), 3);
 }
 
@@ -118,7 +118,7 @@ TEST_F(RemovingTest, DeletingAFileThatIsNotAnImageLowersTheUploadSizeAndKeepsThe
   EXPECT_EQ(Call32("GetUploadSize"), 140 - 200);
   EXPECT_EQ(DeleteList(), ",,3,3");
   ChangeCount(2);
-  const CAttachFile& record = *Frame().m_listDelete.front();
+  const CAttachFile& record = *Frame().GetDeleteRecords().front();
   EXPECT_EQ(record.m_bServer, 1);
   EXPECT_EQ(record.m_bDeleted, 1);
   EXPECT_EQ(record.m_nSize, 100);

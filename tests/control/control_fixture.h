@@ -9,7 +9,7 @@
 
 #include "control/DrevFactory.h"
 #include "control/DrevTypeLib.h"
-#include "control/identifiers.h"
+#include "control/Identifiers.h"
 #include "host/ControlHost.h"
 #include "platform/text/text.h"
 #include "platform/win/backend.h"

@@ -4,9 +4,9 @@
 
 #include <thread>
 
-#include "attachments/messages.h"
 #include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/PrivateMessages.h"
+#include "model/UploadSettings.h"
 #include "platform/win/message.h"
 #include "tests/control/control_fixture.h"
 

@@ -7,7 +7,7 @@
 
 #include "control/ActionTime.h"
 #include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/UploadSettings.h"
 #include "tests/control/control_fixture.h"
 
 namespace drev::testing {

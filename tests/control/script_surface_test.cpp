@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
-#include "control/dispids.h"
+#include "control/DispIds.h"
+#include "model/UploadSettings.h"
 #include "platform/com/persist.h"
 #include "tests/control/control_fixture.h"
 

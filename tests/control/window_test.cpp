@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "control/CurrentControl.h"
-#include "control/UploadSettings.h"
+#include "model/UploadSettings.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/surface.h"
 #include "platform/gdi/syscolor.h"
@@ -12,7 +12,7 @@
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 #include "tests/control/control_fixture.h"
 
 namespace drev::testing {

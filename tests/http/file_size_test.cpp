@@ -11,7 +11,8 @@
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using plat::BOOL;
 using plat::DWORD;
@@ -36,8 +37,8 @@ class FileSize : public ::testing::Test {
   // Sends one file field recorded with `recorded` bytes; expects code 103 and returns the callbacks made.
   std::size_t ExpectRefused(const std::string& path, DWORD recorded, Tamper* tamper = nullptr) {
     CBasicHttp http(session_.Get());
-    http.SetVerb(CBasicHttp::kVerbPost);
-    http.SetFormType(CBasicHttp::kFormMultipart);
+    http.SetVerb(CBasicHttp::Verb::Post);
+    http.SetFormType(CBasicHttp::FormType::Multipart);
     std::size_t calls = 0;
     auto count = [](void* param, DWORD, DWORD) -> BOOL {
       ++*static_cast<std::size_t*>(param);
@@ -112,8 +113,8 @@ TEST_F(FileSize, ABodyTooLongToDeclareIsRefusedBeforeTheRequestStarts) {
   dir_.Write("a", "");
   std::filesystem::resize_file(dir_.Path() / "a", std::uint64_t{3} << 30);
   CBasicHttp http(session_.Get());
-  http.SetVerb(CBasicHttp::kVerbPost);
-  http.SetFormType(CBasicHttp::kFormMultipart);
+  http.SetVerb(CBasicHttp::Verb::Post);
+  http.SetFormType(CBasicHttp::FormType::Multipart);
   std::string path = plat::text::Utf8ToCp949((dir_.Path() / "a").string());
   http.AddItem("one", "", path, "x/y", 3u << 30);
   http.AddItem("two", "", path, "x/y", 3u << 30);

@@ -11,7 +11,8 @@
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using nlohmann::json;
 
@@ -29,8 +30,8 @@ std::string Closing(const std::string& boundary) { return "--" + boundary + "--\
 
 // A multipart POST to the receiver, as the upload makes it.
 void PreparePost(CBasicHttp& http) {
-  http.SetVerb(CBasicHttp::kVerbPost);
-  http.SetFormType(CBasicHttp::kFormMultipart);
+  http.SetVerb(CBasicHttp::Verb::Post);
+  http.SetFormType(CBasicHttp::FormType::Multipart);
   http.SetObjectName("/upload.php");
 }
 
@@ -185,8 +186,8 @@ TEST_F(FormBody, EachRequestDrawsANewBoundaryOfTheSameForm) {
 
 TEST_F(FormBody, AUrlEncodedPostSendsTheTextFieldsAsPairs) {
   CBasicHttp http(session_.Get());
-  http.SetVerb(CBasicHttp::kVerbPost);
-  http.SetFormType(CBasicHttp::kFormUrlEncoded);
+  http.SetVerb(CBasicHttp::Verb::Post);
+  http.SetFormType(CBasicHttp::FormType::UrlEncoded);
   http.AddItem("a b", "c&d=\"e\"", "", "", 0);
   http.AddItem("file", "", dir_.Write("x", "x"), "text/plain", 1);
   http.AddItem(plat::text::Utf8ToCp949("이름"), "~ok-_.", "", "", 0);
@@ -199,7 +200,7 @@ TEST_F(FormBody, AUrlEncodedPostSendsTheTextFieldsAsPairs) {
 
 TEST_F(FormBody, APostOfAnUnknownBodyKindSendsNothing) {
   CBasicHttp http(session_.Get());
-  http.SetVerb(CBasicHttp::kVerbPost);  // body kind left unset
+  http.SetVerb(CBasicHttp::Verb::Post);  // body kind left unset
   http.AddItem("a", "b", "", "", 0);
   http.SetServerName(receiver_.Address());
   http.OpenRequest();

@@ -10,7 +10,7 @@
 
 #include "platform/text/text.h"
 
-namespace httptest {
+namespace drev::httptest {
 
 using namespace plat::inet;
 
@@ -99,4 +99,4 @@ bool WaitForOutput(const drevtest::ReceiverProcess& receiver, const std::string&
   return false;
 }
 
-}  // namespace httptest
+}  // namespace drev::httptest

@@ -9,12 +9,12 @@
 
 #include <nlohmann/json.hpp>
 
-#include "control/CurrentControl.h"
 #include "http/CBasicHttp.h"
+#include "model/IUploadControl.h"
 #include "platform/inet/inet.h"
 #include "tests/receiver/receiver_process.h"
 
-namespace httptest {
+namespace drev::httptest {
 
 // This program's loopback addresses: 127.126.x.y.
 constexpr unsigned char kAddressBase = 126;
@@ -76,11 +76,10 @@ Exchange SendThrough(CBasicHttp& http, const drevtest::ReceiverProcess& receiver
 // The raw request the receiver recorded for a summary that names it, split into head and body.
 void ReadRaw(const drevtest::ReceiverProcess& receiver, const nlohmann::json& summary, Exchange& exchange);
 
-// A stand-in for the control: records every ServerResponse stored and makes itself current.
+// A stand-in for the control the worker is made for: records every ServerResponse stored. It is never
+// made the process's current control: the worker reaches only the control it was given.
 class FakeControl : public IUploadControl {
  public:
-  FakeControl() { SetCurrentControl(this); }
-  ~FakeControl() { ReleaseCurrentControl(this); }
   UploadSettings* GetUploadSettings() override { return nullptr; }
   plat::LRESULT SendToControl(plat::UINT, plat::WPARAM, plat::LPARAM) override { return 0; }
   void SetServerResponse(const std::string& reply) override {
@@ -102,4 +101,4 @@ class FakeControl : public IUploadControl {
 // Waits up to 10 s for `text` in the receiver's printed lines.
 bool WaitForOutput(const drevtest::ReceiverProcess& receiver, const std::string& text);
 
-}  // namespace httptest
+}  // namespace drev::httptest

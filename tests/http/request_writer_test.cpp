@@ -9,6 +9,8 @@
 
 namespace {
 
+using namespace drev;
+
 class RecordingSink : public IBodySink {
  public:
   void Send(const char* data, plat::DWORD count) override {

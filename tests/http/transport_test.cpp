@@ -15,7 +15,8 @@
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using plat::BOOL;
 using plat::DWORD;
@@ -40,8 +41,8 @@ struct Blocks {
 class Transport : public ::testing::Test {
  protected:
   void Prepare(CBasicHttp& http, Blocks& blocks) {
-    http.SetVerb(CBasicHttp::kVerbPost);
-    http.SetFormType(CBasicHttp::kFormMultipart);
+    http.SetVerb(CBasicHttp::Verb::Post);
+    http.SetFormType(CBasicHttp::FormType::Multipart);
     http.SetObjectName("/upload.php");
     http.SetProgressCallback(&blocks, &Blocks::Callback);
   }

@@ -1,72 +1,28 @@
-// The worker thread's run: what the user is shown, which end event is signalled, and the boundary drawn.
+// The worker thread's run: what it reports of a failure and when, which end event is signalled, and
+// the boundary drawn.
 #include <gtest/gtest.h>
 
 #include <future>
 #include <regex>
 #include <stdexcept>
 
+#include "http/CBasicHttpException.h"
 #include "http/UploadWorker.h"
 #include "platform/inet/internet_error.h"
 #include "platform/kernel/thread.h"
 #include "platform/kernel/wait.h"
 #include "platform/text/text.h"
-#include "platform/win/backend.h"
-#include "resources/AppName.h"
 #include "tests/http/http_test_support.h"
 #include "tests/http/worker_fixture.h"
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using nlohmann::json;
 using plat::DWORD;
 namespace kernel = plat::kernel;
-namespace win = plat::win;
-
-// Message boxes are answered by the test: each one is recorded, and it stays open until released.
-class BoxHook {
- public:
-  BoxHook() {
-    previous_ = win::SetMessageBoxHook([this](const win::MessageBoxRecord& box) {
-      std::unique_lock lock(mutex_);
-      boxes_.push_back(box);
-      shown_.notify_all();
-      released_.wait(lock, [this] { return open_ == false; });
-      return win::IDOK;
-    });
-  }
-  ~BoxHook() {
-    Release();
-    win::SetMessageBoxHook(previous_);
-  }
-  // Keeps the next boxes open until Release.
-  void HoldOpen() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-  }
-  void Release() {
-    std::lock_guard lock(mutex_);
-    open_ = false;
-    released_.notify_all();
-  }
-  bool WaitForBox() {
-    std::unique_lock lock(mutex_);
-    return shown_.wait_for(lock, std::chrono::seconds(30), [this] { return !boxes_.empty(); });
-  }
-  std::vector<win::MessageBoxRecord> Boxes() {
-    std::lock_guard lock(mutex_);
-    return boxes_;
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable shown_;
-  std::condition_variable released_;
-  bool open_ = false;
-  std::vector<win::MessageBoxRecord> boxes_;
-  win::MessageBoxHook previous_;
-};
 
 class WorkerRun : public WorkerFixture {
  protected:
@@ -74,97 +30,107 @@ class WorkerRun : public WorkerFixture {
   void Start() {
     ASSERT_TRUE(thread_.Start([this] { UploadThreadProc(&worker_); }, kernel::Thread::Priority::BelowNormal));
   }
-  // Runs the worker thread to its end and says which event it signalled.
+  // Runs the worker thread to its end and says which end it signalled (exactly one, or "both or
+  // none").
   std::string RunToEnd() {
     Start();
     thread_.Join();
-    bool done = worker_.m_evDone.Test();
-    bool cancelled = worker_.m_evCancelled.Test();
-    return done && !cancelled ? "done" : cancelled && !done ? "cancelled" : "both or none";
+    const UploadWorker::End end = worker_.TakeEnd();
+    if (worker_.TakeEnd() != UploadWorker::End::Running) return "both or none";
+    return end == UploadWorker::End::Done ? "done" : end == UploadWorker::End::Cancelled ? "cancelled" : "both or none";
   }
-  BoxHook boxes_;
+  // The one failure the run reported (a test failure when there were none or more).
+  UploadFailure OnlyFailure() {
+    EXPECT_EQ(progress_.failures.size(), 1u);
+    EXPECT_TRUE(worker_.Failure().has_value());
+    return progress_.failures.empty() ? UploadFailure{} : progress_.failures.front();
+  }
   kernel::Thread thread_;
 };
 
-TEST_F(WorkerRun, AnUnreachableServerIsShownAndTheDoneEventWaitsForTheBoxToClose) {
+TEST_F(WorkerRun, AnUnreachableServerIsReportedOnTheWorkerThreadBeforeTheRunEnds) {
   settings_.Normal_ServerName = drevtest::UniqueLoopbackAddress(kAddressBase);  // nothing listens there
-  boxes_.HoldOpen();
-  Start();
-  ASSERT_TRUE(boxes_.WaitForBox());
-  EXPECT_EQ(worker_.m_evDone.Wait(300), kernel::WAIT_TIMEOUT);  // the box is still open
-  boxes_.Release();
-  EXPECT_EQ(worker_.m_evDone.Wait(30000), kernel::WAIT_OBJECT_0);
-  thread_.Join();
-  EXPECT_FALSE(worker_.m_evCancelled.Test());
-  std::vector<win::MessageBoxRecord> shown = boxes_.Boxes();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, plat::inet::InternetErrorDescription(plat::inet::ERROR_INTERNET_CANNOT_CONNECT));
-  EXPECT_FALSE(shown[0].text.empty());
-  EXPECT_EQ(shown[0].caption, AfxGetAppName());
-  EXPECT_EQ(shown[0].type, win::MB_OK | win::MB_ICONEXCLAMATION);
+  UploadWorker::End endWhileReporting = UploadWorker::End::Done;
+  progress_.onFailure = [&] { endWhileReporting = worker_.TakeEnd(); };
+  EXPECT_EQ(RunToEnd(), "done");
+  EXPECT_EQ(endWhileReporting, UploadWorker::End::Running);
+  UploadFailure failure = OnlyFailure();
+  EXPECT_EQ(failure.kind, UploadFailure::Kind::Internet);
+  EXPECT_EQ(failure.number, plat::inet::ERROR_INTERNET_CANNOT_CONNECT);
+  EXPECT_EQ(failure.text, plat::inet::InternetErrorDescription(plat::inet::ERROR_INTERNET_CANNOT_CONNECT));
+  EXPECT_FALSE(failure.text.empty());
+  EXPECT_EQ(progress_.failureThreads, std::vector<DWORD>{thread_.Id()});
   EXPECT_TRUE(control_.Responses().empty());
 }
 
-TEST_F(WorkerRun, AStopSeenAtABlockEndsCancelledWithNothingShown) {
+TEST_F(WorkerRun, AStopSeenAtABlockEndsCancelledAsThePostersOwnFailure) {
   ReceiverProcess receiver(WithOptions({}, false));
   AddRow(dir_.Write("one", Pattern(3000)), "x/y", 3000);
   Connect(receiver);
-  worker_.m_evStop.Set();
+  worker_.RequestStop();
   EXPECT_EQ(RunToEnd(), "cancelled");
-  EXPECT_EQ(worker_.m_bCancelled, 1u);
+  EXPECT_EQ(worker_.Cancelled(), 1u);
   EXPECT_EQ(progress_.calls.size(), 1u);
-  EXPECT_TRUE(boxes_.Boxes().empty());
+  UploadFailure failure = OnlyFailure();
+  EXPECT_EQ(failure.kind, UploadFailure::Kind::Poster);
+  EXPECT_EQ(failure.number, static_cast<DWORD>(HTTPERR_PROGRESS));
   EXPECT_TRUE(control_.Responses().empty());
 }
 
 TEST_F(WorkerRun, AStopThatNoBlockPollsEndsNormallyWithTheReplyStored) {
   ReceiverProcess receiver(WithOptions({}, false));
   Connect(receiver);
-  worker_.m_evStop.Set();
+  worker_.RequestStop();
   EXPECT_EQ(RunToEnd(), "done");
   EXPECT_EQ(control_.Responses().size(), 1u);
-  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_TRUE(progress_.failures.empty());
+  EXPECT_FALSE(worker_.Failure().has_value());
 }
 
-TEST_F(WorkerRun, AnErrorStatusEndsDoneWithNothingShownOrStored) {
+TEST_F(WorkerRun, AnErrorStatusEndsDoneWithNothingReportedOrStored) {
   ReceiverProcess receiver(WithOptions({"--status", "500"}, false));
   Connect(receiver);
   EXPECT_EQ(RunToEnd(), "done");
-  EXPECT_EQ(worker_.m_strError, "Error Precheck return status = 500\n");
-  EXPECT_TRUE(boxes_.Boxes().empty());
+  EXPECT_EQ(worker_.Error(), "Error Precheck return status = 500\n");
+  EXPECT_TRUE(progress_.failures.empty());
   EXPECT_TRUE(control_.Responses().empty());
 }
 
-TEST_F(WorkerRun, AFileDeletedSinceItWasListedEndsDoneWithNothingShownOrStored) {
+TEST_F(WorkerRun, AFileDeletedSinceItWasListedEndsDoneAsThePostersOwnFailure) {
   ReceiverProcess receiver(WithOptions({}, false));
   Connect(receiver);
   AddRow(dir_.Path().string() + "/deleted-since-listed", "x/y", 10);
   EXPECT_EQ(RunToEnd(), "done");
   EXPECT_TRUE(progress_.calls.empty());
-  EXPECT_TRUE(boxes_.Boxes().empty());
+  UploadFailure failure = OnlyFailure();
+  EXPECT_EQ(failure.kind, UploadFailure::Kind::Poster);
+  EXPECT_EQ(failure.number, static_cast<DWORD>(HTTPERR_SYSTEM));
   EXPECT_TRUE(control_.Responses().empty());
 }
 
-TEST_F(WorkerRun, AnyOtherFailureIsShownWithItsOwnDescription) {
+TEST_F(WorkerRun, AnyOtherFailureIsReportedWithItsOwnDescription) {
   ReceiverProcess receiver(WithOptions({}, false));
   AddRow(dir_.Write("f", Pattern(10)), "x/y", 10);
   Connect(receiver);
   std::string text = plat::text::Utf8ToCp949("디스크를 읽을 수 없습니다");
   progress_.onCall = [&] { throw std::runtime_error(text); };
   EXPECT_EQ(RunToEnd(), "done");
-  ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(boxes_.Boxes()[0].text, text);
+  UploadFailure failure = OnlyFailure();
+  EXPECT_EQ(failure.kind, UploadFailure::Kind::Other);
+  EXPECT_EQ(failure.text, text);
 }
 
-TEST_F(WorkerRun, AnInternetErrorWithoutDescriptionIsShownWithItsNumber) {
+TEST_F(WorkerRun, AnInternetErrorWithoutDescriptionIsReportedWithItsNumberOnly) {
   ReceiverProcess receiver(WithOptions({}, false));
   AddRow(dir_.Write("f", Pattern(10)), "x/y", 10);
   Connect(receiver);
   progress_.onCall = [] { plat::inet::ThrowInternetException(12345); };
   ASSERT_EQ(plat::inet::InternetErrorDescription(12345), "");
   EXPECT_EQ(RunToEnd(), "done");
-  ASSERT_EQ(boxes_.Boxes().size(), 1u);
-  EXPECT_EQ(boxes_.Boxes()[0].text, plat::text::Utf8ToCp949("알수 없는 오류(12345)"));
+  UploadFailure failure = OnlyFailure();
+  EXPECT_EQ(failure.kind, UploadFailure::Kind::Internet);
+  EXPECT_EQ(failure.number, 12345u);
+  EXPECT_EQ(failure.text, "");
 }
 
 TEST_F(WorkerRun, FilesRecordedWithSizeZeroReportTotalZeroWithoutTrouble) {

@@ -10,7 +10,8 @@
 
 namespace {
 
-using namespace httptest;
+using namespace drev;
+using namespace drev::httptest;
 using drevtest::ReceiverProcess;
 using nlohmann::json;
 using plat::DWORD;
@@ -55,8 +56,8 @@ TEST_F(WorkerFixture, TheRequestCarriesDeletionsParametersRowFilesAndImagesInTha
   EXPECT_EQ(drevtest::ReadFileBytes(receiver.StoreDir() / summary["files"][1]["stored"].get<std::string>()),
             Pattern(2000, 3));
 
-  EXPECT_EQ(worker_.m_dwTotalBytes, 3600u);
-  EXPECT_EQ(worker_.m_dwSentBytes, 3600u);
+  EXPECT_EQ(worker_.TotalBytes(), 3600u);
+  EXPECT_EQ(worker_.SentBytes(), 3600u);
   ASSERT_FALSE(progress_.calls.empty());
   EXPECT_EQ(progress_.calls.size(), 1u + 2u + 2u);  // blocks of 100, 2000 and 1500 bytes
   EXPECT_EQ(progress_.calls.back(), (std::pair<DWORD, DWORD>{3600, 3600}));
@@ -74,7 +75,7 @@ TEST_F(WorkerFixture, OnlyServerRowsAndNoDeletionsSendTheTwoDeletionFieldsAndNoP
   EXPECT_EQ(summary["fields"][1]["name"], "DELETE_FILES");
   EXPECT_EQ(summary["fields"][1]["value"], "");
   EXPECT_TRUE(summary["files"].empty());
-  EXPECT_EQ(worker_.m_dwTotalBytes, 0u);
+  EXPECT_EQ(worker_.TotalBytes(), 0u);
   EXPECT_TRUE(progress_.calls.empty());
 }
 
@@ -82,9 +83,8 @@ TEST_F(WorkerFixture, WithoutADeletionListOrImageListThoseFieldsAreLeftOut) {
   ReceiverProcess receiver(WithOptions());
   settings_.Parameters = {{"only", "this"}};
   Connect(receiver);
-  worker_.m_pListDelete = nullptr;
-  worker_.m_pListImage = nullptr;
-  EXPECT_EQ(worker_.Upload(), plat::TRUE);
+  UploadWorker rowsOnly(&settings_, UploadLists{&rows_, nullptr, nullptr}, session_.Get(), &control_);
+  EXPECT_EQ(rowsOnly.Upload(), plat::TRUE);
   json summary = json::parse(control_.Responses().at(0));
   ASSERT_EQ(summary["fields"].size(), 1u);
   EXPECT_EQ(summary["fields"][0]["name"], "only");
@@ -94,7 +94,7 @@ TEST_F(WorkerFixture, AnotherStatusThan200KeepsTheEarlierReplyAndSaysWhy) {
   ReceiverProcess receiver(WithOptions({"--status", "404"}));
   Connect(receiver);
   EXPECT_EQ(worker_.Upload(), plat::FALSE);
-  EXPECT_EQ(worker_.m_strError, "Error Precheck return status = 404\n");
+  EXPECT_EQ(worker_.Error(), "Error Precheck return status = 404\n");
   EXPECT_TRUE(control_.Responses().empty());
 }
 

@@ -1,4 +1,5 @@
-// Test support: an UploadWorker wired to settings, lists, a stand-in control and a recording progress routine.
+// Test support: an UploadWorker made for settings, lists, a stand-in control and recording progress and
+// failure routines.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,37 +8,42 @@
 #include <set>
 #include <vector>
 
-#include "attachments/CAttachFile.h"
-#include "control/UploadSettings.h"
 #include "http/UploadWorker.h"
+#include "platform/kernel/thread.h"
+#include "model/CAttachFile.h"
+#include "model/UploadSettings.h"
 #include "tests/http/http_test_support.h"
 
-namespace httptest {
+namespace drev::httptest {
 
-// Records the dialog's progress calls; `onCall` (when set) runs inside each one.
+// Records the dialog's progress calls and failure reports; `onCall` and `onFailure` (when set) run
+// inside each one, on the worker's thread.
 struct ProgressLog {
   std::vector<std::pair<plat::DWORD, plat::DWORD>> calls;  // (total, sent)
   std::set<void*> contexts;
   std::function<void()> onCall;
+  std::vector<UploadFailure> failures;
+  std::vector<plat::DWORD> failureThreads;
+  std::function<void()> onFailure;
   static void Routine(void* context, plat::DWORD total, plat::DWORD sent) {
     auto* self = static_cast<ProgressLog*>(context);
     self->contexts.insert(context);
     self->calls.emplace_back(total, sent);
     if (self->onCall) self->onCall();
   }
+  static void Failure(void* context, const UploadFailure& failure) {
+    auto* self = static_cast<ProgressLog*>(context);
+    self->failures.push_back(failure);
+    self->failureThreads.push_back(plat::kernel::GetCurrentThreadId());
+    if (self->onFailure) self->onFailure();
+  }
 };
 
 class WorkerFixture : public ::testing::Test {
  protected:
-  WorkerFixture() {
-    worker_.m_pSettings = &settings_;
-    worker_.m_pListUpload = &rows_;
-    worker_.m_pListImage = &images_;
-    worker_.m_pListDelete = &deletions_;
-    worker_.m_pSession = session_.Get();
-    worker_.m_pProgressContext = &progress_;
-    worker_.m_pfnProgress = &ProgressLog::Routine;
-  }
+  WorkerFixture()
+      : worker_(&settings_, UploadLists{&rows_, &images_, &deletions_}, session_.Get(), &control_,
+                UploadReports{&progress_, &ProgressLog::Routine, &ProgressLog::Failure}) {}
 
   static std::unique_ptr<CAttachFile> Record(const std::string& path, const std::string& type, std::int32_t size,
                                              std::int32_t server) {
@@ -80,4 +86,4 @@ class WorkerFixture : public ::testing::Test {
   UploadWorker worker_;
 };
 
-}  // namespace httptest
+}  // namespace drev::httptest

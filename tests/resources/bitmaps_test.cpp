@@ -4,9 +4,11 @@
 #include "platform/gdi/image_list.h"
 #include "platform/kernel/resource.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace {
+
+using namespace drev;
 
 using plat::POINT;
 using plat::RECT;

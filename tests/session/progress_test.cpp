@@ -1,17 +1,25 @@
-// The progress dialog's bar position and its keep-alive requests, on their own.
+// The progress dialog's bar position, what it tells the user of a failed run, and its keep-alive
+// requests, on their own.
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <climits>
 
+#include "http/UploadWorker.h"
 #include "platform/inet/inet.h"
+#include "platform/inet/internet_error.h"
 #include "platform/kernel/wait.h"
+#include "platform/text/text.h"
+#include "platform/win/backend.h"
+#include "resources/AppName.h"
 #include "session/CProgressDlg.h"
 #include "session/KeepAliveRequests.h"
 #include "tests/receiver/receiver_process.h"
 #include "tests/session/upload_fixture.h"
 
 namespace {
+
+using namespace drev;
 
 using plat::DWORD;
 
@@ -27,6 +35,37 @@ TEST(ProgressPercent, IsTheTruncatedShareAndNeverDividesByZeroOrPassesAHundred) 
       {2000, 1000, 100}, {UINT_MAX, 1, 100},  // a total that wrapped past 4 GiB
   };
   for (const Case& c : cases) EXPECT_EQ(CProgressDlg::PercentOf(c.sent, c.total), c.percent) << c.sent << " of " << c.total;
+}
+
+// What the user is shown of each kind of failure the worker reports.
+TEST(UploadFailureBox, ShowsTheInternetErrorOrItsNumberAnyOtherFailureAndNothingOfThePostersOwn) {
+  using Kind = UploadFailure::Kind;
+  namespace pw = plat::win;
+  const std::string refused = plat::inet::InternetErrorDescription(plat::inet::ERROR_INTERNET_CANNOT_CONNECT);
+  const std::string disk = plat::text::Utf8ToCp949("디스크를 읽을 수 없습니다");
+  struct Case {
+    UploadFailure failure;
+    std::vector<std::string> shown;  // UTF-8
+  };
+  const Case cases[] = {
+      {{Kind::Internet, plat::inet::ERROR_INTERNET_CANNOT_CONNECT, refused}, {plat::text::Cp949ToUtf8(refused)}},
+      {{Kind::Internet, 12345, ""}, {"알수 없는 오류(12345)"}},
+      {{Kind::Poster, 100, "no such file"}, {}},
+      {{Kind::Poster, 104, plat::text::Utf8ToCp949("상태 정보 전송 오류!!!")}, {}},
+      {{Kind::Other, 2, disk}, {"디스크를 읽을 수 없습니다"}},
+      {{Kind::Unknown, 0, ""}, {"알수 없는 오류!!!"}},
+  };
+  for (const Case& c : cases) {
+    pw::ClearMessageBoxLog();
+    CProgressDlg::ShowUploadFailure(nullptr, c.failure);
+    std::vector<std::string> shown;
+    for (const auto& box : pw::MessageBoxLog()) {
+      shown.push_back(plat::text::Cp949ToUtf8(box.text));
+      EXPECT_EQ(box.caption, AfxGetAppName());
+      EXPECT_EQ(box.type, pw::MB_OK | pw::MB_ICONEXCLAMATION);
+    }
+    EXPECT_EQ(shown, c.shown) << static_cast<int>(c.failure.kind) << " " << c.failure.number;
+  }
 }
 
 // A receiver that answers every request `ms` milliseconds late.

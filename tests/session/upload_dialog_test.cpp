@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "platform/win/message.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 #include "session/CProgressDlg.h"
 #include "tests/session/upload_fixture.h"
 
@@ -33,9 +33,9 @@ TEST_F(UploadTest, TheDialogShowsProgressWhileASlowReceiverHoldsTheUpload) {
   std::vector<int> positions;
   std::string unusedTexts;
   DialogWatcher watcher([&](pw::HWND dialog) {
-    if (std::string text = DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4); !text.empty()) texts.insert(text);
+    if (std::string text = DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES); !text.empty()) texts.insert(text);
     positions.push_back(DialogWatcher::BarPos(dialog));
-    for (int id : {IDC_PROGRESS_TEXT1, IDC_PROGRESS_TEXT2, IDC_PROGRESS_TEXT3}) unusedTexts += DialogWatcher::Text(dialog, id);
+    for (int id : {IDC_PROGRESS_TOTAL_FILES, IDC_PROGRESS_BAR_NOTE, IDC_PROGRESS_LOWER_NOTE}) unusedTexts += DialogWatcher::Text(dialog, id);
   });
 
   EXPECT_TRUE(UploadFiles());
@@ -82,7 +82,7 @@ TEST_F(UploadTest, WithoutFilePartsTheDialogRunsButShowsNoProgress) {
   std::string shown;
   int highest = 0;
   DialogWatcher watcher([&](pw::HWND dialog) {
-    shown += DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4);
+    shown += DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES);
     highest = std::max(highest, DialogWatcher::BarPos(dialog));
   });
 
@@ -106,7 +106,7 @@ TEST_F(UploadTest, TheCancelButtonStopsTheTransferMidFileAndKeepsTheLists) {
   Host().Events().Clear();
   int clickedAt = -1;
   DialogWatcher watcher([&](pw::HWND dialog) {
-    if (clickedAt >= 0 || DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty()) return;
+    if (clickedAt >= 0 || DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES).empty()) return;
     clickedAt = DialogWatcher::BarPos(dialog);
     DialogWatcher::ClickCancel(dialog);
   });
@@ -128,7 +128,7 @@ TEST_F(UploadTest, EnterIsIgnoredWhileTheWorkerRunsAndEscapeActsAsTheCancelButto
   int enterAt = -1;
   bool escaped = false;
   DialogWatcher watcher([&](pw::HWND dialog) {
-    if (DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty() || escaped) return;
+    if (DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES).empty() || escaped) return;
     if (enterAt < 0) {
       enterAt = watcher.Ticks();
       DialogWatcher::PressKey(dialog, pw::VK_RETURN);
@@ -152,7 +152,7 @@ TEST_F(UploadTest, AHostQuittingDuringTheUploadStopsTheWorkerBeforeTheDialogGoes
   Pick({MakeFile("long.bin", 16 * kMiB)});
   bool quit = false;
   DialogWatcher watcher([&](pw::HWND dialog) {
-    if (quit || DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty()) return;
+    if (quit || DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES).empty()) return;
     quit = true;
     pw::PostQuitMessage(0);
   });
@@ -184,7 +184,7 @@ TEST_F(UploadTest, AfterFiftyMinutesTheDialogRequestsTheKeepAliveImageAndTheUplo
   });
   int jumpedAt = -1;
   DialogWatcher watcher([&](pw::HWND dialog) {
-    if (jumpedAt >= 0 || DialogWatcher::Text(dialog, IDC_PROGRESS_TEXT4).empty()) return;
+    if (jumpedAt >= 0 || DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES).empty()) return;
     jumpedAt = DialogWatcher::BarPos(dialog);
     pw::AdvanceClock(CProgressDlg::kKeepAliveMs);
   });

@@ -9,7 +9,7 @@
 #include "platform/win/commctrl.h"
 #include "platform/win/message.h"
 #include "platform/win/window.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 namespace drev::testing {
 
@@ -34,7 +34,7 @@ void DialogWatcher::Proc(pw::HWND, plat::UINT, pw::UINT_PTR, plat::DWORD) {
   pw::HWND focus = pw::GetFocus();
   if (focus == nullptr) return;
   pw::HWND dialog = pw::GetParent(focus);
-  if (dialog == nullptr || pw::GetDlgItem(dialog, IDC_PROGRESS_TEXT4) == nullptr) return;
+  if (dialog == nullptr || pw::GetDlgItem(dialog, IDC_PROGRESS_BYTES) == nullptr) return;
   ++current_->ticks_;
   current_->step_(dialog);
 }

@@ -3,7 +3,7 @@
 
 #include "platform/gdi/dc.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 
 void FillSolidImages(gdi::CImageList& list, int cx, int cy, std::initializer_list<COLORREF> colours) {
   const int count = static_cast<int>(colours.size());
@@ -45,4 +45,4 @@ RECT ListTest::Cell(int row, int column) {
   return r;
 }
 
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

@@ -10,7 +10,7 @@
 #include "widget_host.h"
 #include "widgets/CXListCtrl.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 
 constexpr COLORREF kIconBlue = RGB(0, 0, 200);
 constexpr COLORREF kIconGreen = RGB(0, 150, 0);
@@ -38,4 +38,4 @@ class ListTest : public ::testing::Test {
   SysColorsGuard colours;
 };
 
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

@@ -14,7 +14,7 @@
 #include "platform/win/window.h"
 #include "widget_host.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 namespace {
 
 // A pop-up with a caption and a modal frame, like the upload progress dialog, holding a full
@@ -109,4 +109,4 @@ TEST(PlatformLook, ThePlainHeaderIsFlatWithADividerAfterEachItem) {
 }
 
 }  // namespace
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace widgets_test {
+namespace drev::widgets_test {
 
 Host::Host(int width, int height) {
   CreateEx(0, "#32770", "", WS_POPUP | WS_VISIBLE, RECT{0, 0, width, height}, nullptr, 0);
@@ -43,4 +43,4 @@ std::pair<int, int> InkSpan(HWND hwnd, RECT rect, COLORREF background) {
   return {first, last};
 }
 
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

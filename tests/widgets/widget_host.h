@@ -9,7 +9,7 @@
 #include "platform/win/afxcmn.h"
 #include "platform/win/paint.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 
 using namespace plat;
 using namespace plat::win;
@@ -49,4 +49,4 @@ struct SysColorsGuard {
   ~SysColorsGuard() { gdi::ResetSysColors(); }
 };
 
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

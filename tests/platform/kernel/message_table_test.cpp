@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/inet/internet_error.h"
 #include "platform/kernel/error.h"
 #include "platform/kernel/message_table.h"
 #include "platform/text/text.h"
 
 namespace plat::kernel {
 namespace {
+
+using namespace plat::inet;  // the WinInet numbers, whose texts the table holds too
 
 // Sets the locale variables for one test and puts the old ones back.
 class LocaleEnv {

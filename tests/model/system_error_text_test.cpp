@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "model/SystemErrorText.h"
 #include "platform/kernel/error.h"
 #include "platform/text/text.h"
-#include "session/system_error_text.h"
 
 namespace {
+
+using namespace drev;
 
 using plat::DWORD;
 

@@ -1,9 +1,11 @@
 // The size text's unit boundaries and the progress text's single-precision parts.
 #include <gtest/gtest.h>
 
-#include "session/size_text.h"
+#include "model/SizeText.h"
 
 namespace {
+
+using namespace drev;
 
 TEST(SizeTextTest, UnitsSwitchAtWholeKilobytesAndMegabytesAndTruncate) {
   EXPECT_EQ(FormatSizeText(0), "0Byte");

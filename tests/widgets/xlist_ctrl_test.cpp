@@ -21,6 +21,8 @@ using plat::RECT;
 
 namespace {
 
+using namespace drev;
+
 // The list's parent: records what GetItemData answers while each deletion notice is handled.
 class ListParent : public pw::CWnd {
  public:
@@ -225,20 +227,19 @@ TEST_F(CXListCtrlTest, ColoursComeFromTheCacheOrTheCallerAndTheCacheFollowsSyste
   XListRowData* records = list.GetRowData(0);
   ASSERT_NE(records, nullptr);
   ASSERT_EQ(records->cells.size(), 3u);
-  EXPECT_EQ(records->cells[0].textColor, list.m_crWindowText);
-  EXPECT_EQ(records->cells[0].backColor, list.m_crWindow);
+  EXPECT_EQ(records->cells[0].textColor, plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOWTEXT));
+  EXPECT_EQ(records->cells[0].backColor, plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOW));
   EXPECT_EQ(records->cells[0].image, -1);
   EXPECT_EQ(records->cells[1].textColor, plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOWTEXT));
   ASSERT_EQ(list.InsertItem(1, "server", plat::RGB(0x78, 0x78, 0x78), plat::RGB(0xFF, 0xFF, 0xFF)), 1);
   EXPECT_EQ(list.GetRowData(1)->cells[0].textColor, plat::RGB(0x78, 0x78, 0x78));
   EXPECT_EQ(list.GetRowData(1)->cells[1].backColor, plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOW));
   EXPECT_EQ(list.SetItemText(1, 1, nullptr, static_cast<COLORREF>(-1), static_cast<COLORREF>(-1)), 1);
-  EXPECT_EQ(list.GetRowData(1)->cells[1].textColor, list.m_crWindowText);
+  EXPECT_EQ(list.GetRowData(1)->cells[1].textColor, plat::gdi::GetSysColor(plat::gdi::COLOR_WINDOWTEXT));
 
   const int index = plat::gdi::COLOR_WINDOW;
   const COLORREF yellow = plat::RGB(0xFF, 0xFF, 0xE0);
   ASSERT_TRUE(pw::SetSysColors(1, &index, &yellow));
-  EXPECT_EQ(list.m_crWindow, yellow);
   EXPECT_NE(list.GetRowData(0)->cells[0].backColor, yellow);  // records keep what they were given
   ASSERT_EQ(list.InsertItem(2, "new"), 2);
   EXPECT_EQ(list.GetRowData(2)->cells[0].backColor, yellow);
@@ -310,23 +311,30 @@ TEST_F(CXListCtrlTest, ASetterRepaintsItsCellAtOnce) {
 }
 
 TEST_F(CXListCtrlTest, TheHeaderIsTakenOverOnce) {
-  EXPECT_TRUE(list.m_bHeaderIsSubclassed);
-  EXPECT_EQ(list.m_HeaderCtrl.m_hWnd, reinterpret_cast<pw::HWND>(list.SendMessage(pw::LVM_GETHEADER)));
-  EXPECT_EQ(list.GetHeaderCtrl(), &list.m_HeaderCtrl);
+  auto* header = dynamic_cast<CXHeaderCtrl*>(list.GetHeaderCtrl());
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->m_hWnd, reinterpret_cast<pw::HWND>(list.SendMessage(pw::LVM_GETHEADER)));
 }
 
-TEST(CXListCtrlAttach, TakingOverADialogsListAlsoTakesItsHeader) {
-  ListParent parent;
-  parent.CreateEx(0, "#32770", "", pw::WS_POPUP, RECT{0, 0, 200, 200}, nullptr, 0);
-  pw::HWND raw = pw::CreateWindowEx(0, "SysListView32", "", pw::WS_CHILD | pw::LVS_REPORT | pw::LVS_NOCOLUMNHEADER, 0,
-                                    0, 100, 100, parent.m_hWnd, 201, nullptr);
+// The list's header window as the extended header object has taken it over; null when it has not.
+CXHeaderCtrl* TakenHeader(CXListCtrl& list) {
+  auto* header = dynamic_cast<CXHeaderCtrl*>(list.GetHeaderCtrl());
+  return header != nullptr && header->m_hWnd != nullptr ? header : nullptr;
+}
+
+TEST(CXListCtrlAttach, TakingOverADialogsListAlsoTakesItsHeaderAgainAfterTheWindowWent) {
   CXListCtrl list;
-  ASSERT_TRUE(list.SubclassDlgItem(201, &parent));
-  EXPECT_EQ(list.m_hWnd, raw);
-  EXPECT_TRUE(list.m_bHeaderIsSubclassed);
-  EXPECT_NE(list.m_HeaderCtrl.m_hWnd, nullptr);
-  parent.DestroyWindow();
-  EXPECT_FALSE(list.m_bHeaderIsSubclassed);
+  for (int round = 0; round < 2; ++round) {
+    ListParent parent;
+    parent.CreateEx(0, "#32770", "", pw::WS_POPUP, RECT{0, 0, 200, 200}, nullptr, 0);
+    pw::HWND raw = pw::CreateWindowEx(0, "SysListView32", "", pw::WS_CHILD | pw::LVS_REPORT | pw::LVS_NOCOLUMNHEADER,
+                                      0, 0, 100, 100, parent.m_hWnd, 201, nullptr);
+    ASSERT_TRUE(list.SubclassDlgItem(201, &parent)) << round;
+    EXPECT_EQ(list.m_hWnd, raw);
+    EXPECT_NE(TakenHeader(list), nullptr) << round;
+    parent.DestroyWindow();
+    EXPECT_EQ(list.m_hWnd, nullptr);
+  }
 }
 
 // Registers a PNG of `width` x `height` as bitmap resource `id`; the bytes stay alive in `store`.

@@ -3,7 +3,9 @@
 
 #include "platform/kernel/resource.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
+
+namespace drev {
 
 namespace {
 
@@ -19,3 +21,5 @@ void RegisterModuleStrings(const void* owner) {
   const std::string& name = UserTypeName();
   plat::kernel::RegisterResource(plat::kernel::ResourceKind::String, IDS_DREV, &name, name.size(), owner);
 }
+
+}  // namespace drev

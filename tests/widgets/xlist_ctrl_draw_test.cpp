@@ -8,7 +8,7 @@
 #include "platform/text/text.h"
 #include "widgets/ProgressCellText.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 namespace {
 
 constexpr COLORREF kBlack = 0x000000;
@@ -245,4 +245,4 @@ TEST_F(ListDrawTest, ARowWithoutRecordsIsDrawnPlainInTheDefaultColours) {
 }
 
 }  // namespace
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

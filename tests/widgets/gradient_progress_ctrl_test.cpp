@@ -11,7 +11,7 @@
 #include "widget_host.h"
 #include "widgets/CGradientProgressCtrl.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 namespace {
 
 constexpr COLORREF kBlue = 0xFF0000;
@@ -179,4 +179,4 @@ TEST_F(GradientBarTest, PositionsFromAWorkerThreadRepaintOnTheWindowsThreadOnceP
 }
 
 }  // namespace
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

@@ -5,6 +5,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 // "%dByte" below 1024 bytes, "%dKB" below 1,048,576, "%dMB" from there; whole units, truncated
 // (1,048,575 gives "1023KB", 1,048,576 gives "1MB", 4,294,967,295 gives "4095MB").
 std::string FormatSizeText(plat::DWORD count);
@@ -14,3 +16,5 @@ std::string FormatSizeText(plat::DWORD count);
 // part ends with " / ". 0 of 0 gives " 0.00 KB /  0.00 KB"; 1,048,577 of 1,048,576 gives
 // " 1.00 MB / 1024.00 KB".
 std::string FormatProgressText(plat::DWORD sent, plat::DWORD total);
+
+}  // namespace drev

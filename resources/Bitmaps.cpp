@@ -3,7 +3,7 @@
 
 #include "platform/kernel/resource.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 
 // Byte arrays made at build time from the PNG files (see embed-png.cmake).
 extern const unsigned char kBitmapToolbox[];
@@ -15,6 +15,8 @@ extern const std::size_t kBitmapCellPicturesSize;
 extern const unsigned char kBitmapDropHint[];
 extern const std::size_t kBitmapDropHintSize;
 
+namespace drev {
+
 void RegisterModuleBitmaps(const void* owner) {
   using plat::kernel::RegisterResource;
   using plat::kernel::ResourceKind;
@@ -23,3 +25,5 @@ void RegisterModuleBitmaps(const void* owner) {
   RegisterResource(ResourceKind::Bitmap, IDB_CELL_PICTURES, kBitmapCellPictures, kBitmapCellPicturesSize, owner);
   RegisterResource(ResourceKind::Bitmap, IDB_DROP_HINT, kBitmapDropHint, kBitmapDropHintSize, owner);
 }
+
+}  // namespace drev

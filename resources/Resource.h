@@ -3,6 +3,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 constexpr plat::UINT IDB_DREV = 1;              // toolbox picture of the control, 16 x 15
 constexpr plat::UINT IDB_HEADER_CHECKS = 301;   // 48 x 16: blank, empty box, ticked box on 0xFF00FF
 constexpr plat::UINT IDB_CELL_PICTURES = 302;   // 285 x 16: three 95 x 16 status badges on 0xFF00FF
@@ -16,7 +18,9 @@ constexpr int IDC_ATTACH_LIST = 201;             //   its list view
 constexpr plat::UINT IDD_UPLOAD_PROGRESS = 102;  // the upload progress dialog
 constexpr int IDC_PROGRESS_CANCEL = 202;         //   cancel button
 constexpr int IDC_PROGRESS_BAR = 204;            //   progress bar
-constexpr int IDC_PROGRESS_TEXT2 = 205;          //   right-aligned text 2
-constexpr int IDC_PROGRESS_TEXT4 = 206;          //   right-aligned text 4: the progress text
-constexpr int IDC_PROGRESS_TEXT1 = 207;          //   text 1
-constexpr int IDC_PROGRESS_TEXT3 = 208;          //   text 3
+constexpr int IDC_PROGRESS_BAR_NOTE = 205;       //   right-aligned, under the bar (text 2; nothing fills it)
+constexpr int IDC_PROGRESS_BYTES = 206;          //   right-aligned: the progress text, sent of total (text 4)
+constexpr int IDC_PROGRESS_TOTAL_FILES = 207;    //   beside the label "전체 파일 : " (text 1; nothing fills it)
+constexpr int IDC_PROGRESS_LOWER_NOTE = 208;     //   left-aligned, at the bottom (text 3; nothing fills it)
+
+}  // namespace drev

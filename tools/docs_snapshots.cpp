@@ -23,7 +23,7 @@
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
 #include "session/CProgressDlg.h"
 #include "widgets/CGradientProgressCtrl.h"
 #include "widgets/CXHeaderCtrl.h"
@@ -33,6 +33,8 @@ namespace pw = plat::win;
 using plat::RECT;
 
 namespace {
+
+using namespace drev;
 
 std::string g_folder;
 int g_failures = 0;
@@ -101,7 +103,7 @@ void FillSceneList(CXListCtrl& list) {
   list.InsertColumn(2, plat::text::Ansi("크기").c_str(), pw::LVCFMT_CENTER, 70);
   list.InsertColumn(3, "", pw::LVCFMT_LEFT, 120);
   list.m_cImageListHeader.Create(IDB_HEADER_CHECKS, 16, 3, plat::RGB(0xFF, 0x00, 0xFF));
-  list.m_HeaderCtrl.SetImageList(&list.m_cImageListHeader);
+  list.GetHeaderCtrl()->SetImageList(&list.m_cImageListHeader);
   list.SetHeaderCheckedState(0, 1);
   struct Row {
     const char* name;
@@ -165,8 +167,8 @@ void AttachmentPictures() {
   host.Call("AddPreUploadFile", {"price-list.xls", std::int32_t{102}, std::int32_t{3145728}, std::int32_t{0}});
   pw::HWND dialog = pw::GetWindow(host.ControlWindow(), pw::GW_CHILD);
   if (auto* frame = dynamic_cast<CMainFrm*>(pw::CWnd::FromHandlePermanent(dialog))) {
-    frame->m_ctlList.SetCheckbox(1, 0, 1);
-    frame->m_ctlList.SetCheckbox(3, 0, 1);
+    frame->GetListCtrl().SetCheckbox(1, 0, 1);
+    frame->GetListCtrl().SetCheckbox(3, 0, 1);
   }
   Save(host.ControlWindow(), "attachment-rows.png");
 
@@ -182,9 +184,9 @@ void AttachmentPictures() {
   plat::shell::QueueOpenFileSelection(picked);
   host.Call("AttachFiles");
   if (auto* frame = dynamic_cast<CMainFrm*>(pw::CWnd::FromHandlePermanent(dialog))) {
-    const int last = frame->m_ctlList.GetItemCount() - 1;
-    frame->m_ctlList.SetCheckbox(last - 2, 0, 1);
-    frame->m_ctlList.EnsureVisible(last, plat::FALSE);
+    const int last = frame->GetListCtrl().GetItemCount() - 1;
+    frame->GetListCtrl().SetCheckbox(last - 2, 0, 1);
+    frame->GetListCtrl().EnsureVisible(last, plat::FALSE);
   }
   Save(host.ControlWindow(), "attachment-scrolled.png");
   std::filesystem::remove_all(folder);
@@ -235,7 +237,7 @@ void ProgressShotTick(pw::HWND, plat::UINT, pw::UINT_PTR, plat::DWORD) {
   // The dialog gives its cancel button the focus when it opens.
   pw::HWND focus = pw::GetFocus();
   pw::HWND dialog = focus ? pw::GetParent(focus) : nullptr;
-  if (!g_shots || g_shots->done || !dialog || !pw::GetDlgItem(dialog, IDC_PROGRESS_TEXT4)) return;
+  if (!g_shots || g_shots->done || !dialog || !pw::GetDlgItem(dialog, IDC_PROGRESS_BYTES)) return;
   auto* progress = dynamic_cast<CProgressDlg*>(pw::CWnd::FromHandlePermanent(dialog));
   if (!progress) return;
   switch (++g_shots->ticks) {

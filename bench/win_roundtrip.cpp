@@ -1,5 +1,5 @@
 // Measures what a cross-thread SendMessage costs (the progress dialog's worker crosses threads per bar
-// change) next to a same-thread send. Prints; asserts nothing. Not part of the test suite.
+// change) next to a same-thread send. Prints; asserts nothing. Usage: win_roundtrip [count].
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

@@ -3,6 +3,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 // Looks up the system message of `code` in the user's language (CP949, ending in "\r\n").
 // When there is no text: returns false and leaves `buffer` and `*capacity` untouched.
 // Otherwise stores the text's length (without the terminator) in `*capacity` and, when `buffer` is
@@ -10,3 +12,5 @@
 // terminator into `buffer`. A null `capacity` is answered false with nothing done.
 // Typical use: capacity 0 and no buffer to learn the length, then a buffer of length + 1.
 bool GetSystemErrorText(plat::DWORD code, char* buffer, plat::DWORD* capacity);
+
+}  // namespace drev

@@ -6,7 +6,9 @@
 #include "platform/win/commctrl.h"
 #include "platform/win/dialog.h"
 #include "resources/ModuleResources.h"
-#include "resources/resource.h"
+#include "resources/Resource.h"
+
+namespace drev {
 
 namespace {
 
@@ -60,11 +62,11 @@ pw::DialogTemplate UploadProgress() {
   t.items = {
       Item(pw::WC_BUTTON, "", kNoId, 3, 4, 211, 53, pw::BS_GROUPBOX),
       Item(pw::WC_STATIC, plat::text::Ansi("전체 파일 : "), kNoId, 11, 14, 40, 8, left),
-      Item(pw::WC_STATIC, "", IDC_PROGRESS_TEXT1, 51, 13, 154, 8, left),
+      Item(pw::WC_STATIC, "", IDC_PROGRESS_TOTAL_FILES, 51, 13, 154, 8, left),
       Item(pw::PROGRESS_CLASS, "", IDC_PROGRESS_BAR, 6, 26, 201, 9, pw::WS_BORDER),
-      Item(pw::WC_STATIC, "", IDC_PROGRESS_TEXT2, 40, 36, 167, 8, right),
-      Item(pw::WC_STATIC, "", IDC_PROGRESS_TEXT4, 23, 42, 169, 8, right),
-      Item(pw::WC_STATIC, "", IDC_PROGRESS_TEXT3, 51, 47, 67, 8, left),
+      Item(pw::WC_STATIC, "", IDC_PROGRESS_BAR_NOTE, 40, 36, 167, 8, right),
+      Item(pw::WC_STATIC, "", IDC_PROGRESS_BYTES, 23, 42, 169, 8, right),
+      Item(pw::WC_STATIC, "", IDC_PROGRESS_LOWER_NOTE, 51, 47, 67, 8, left),
       Item(pw::WC_BUTTON, plat::text::Ansi("취  소"), IDC_PROGRESS_CANCEL, 82, 68, 50, 14,
            pw::BS_PUSHBUTTON | pw::WS_TABSTOP),
   };
@@ -82,3 +84,5 @@ void RegisterModuleDialogs(const void* owner) {
   RegisterResource(ResourceKind::Dialog, IDD_ATTACH_LIST, &attachmentList, sizeof attachmentList, owner);
   RegisterResource(ResourceKind::Dialog, IDD_UPLOAD_PROGRESS, &uploadProgress, sizeof uploadProgress, owner);
 }
+
+}  // namespace drev

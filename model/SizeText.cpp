@@ -1,7 +1,9 @@
 // Byte counts as short texts with units, in the integer and the single-precision forms.
-#include "session/size_text.h"
+#include "model/SizeText.h"
 
 #include <cstdio>
+
+namespace drev {
 
 namespace {
 
@@ -32,3 +34,5 @@ std::string FormatSizeText(plat::DWORD count) {
 std::string FormatProgressText(plat::DWORD sent, plat::DWORD total) {
   return ProgressPart(sent, "%5.2f KB / ", "%5.2f MB / ") + ProgressPart(total, "%5.2f KB", "%5.2f MB");
 }
+
+}  // namespace drev

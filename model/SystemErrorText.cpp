@@ -1,9 +1,11 @@
 // The system error text taken from the platform's message table, with the system allocating it.
-#include "session/system_error_text.h"
+#include "model/SystemErrorText.h"
 
 #include <cstring>
 
 #include "platform/kernel/message_table.h"
+
+namespace drev {
 
 bool GetSystemErrorText(plat::DWORD code, char* buffer, plat::DWORD* capacity) {
   using namespace plat::kernel;
@@ -20,3 +22,5 @@ bool GetSystemErrorText(plat::DWORD code, char* buffer, plat::DWORD* capacity) {
   LocalFree(text);
   return true;
 }
+
+}  // namespace drev

@@ -6,6 +6,8 @@
 
 namespace {
 
+using namespace drev;
+
 using plat::POINT;
 using plat::RECT;
 using plat::RGB;

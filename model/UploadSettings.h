@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+namespace drev {
+
 // Texts are code page 949 bytes. Construction values are zero and empty texts; the property exchange
 // gives MaxFileCount, ActionTime, Normal_ServerName, Normal_UploadURL and MaxNormalSize their values.
 struct UploadSettings {
@@ -21,3 +23,5 @@ struct UploadSettings {
   // Page form fields in the order added; equal names all stay.
   std::vector<std::pair<std::string, std::string>> Parameters;
 };
+
+}  // namespace drev

@@ -1,12 +1,15 @@
 // The attachment record and the lists that hold it.
 //
-// Header-only so that the upload procedure can read records without linking the attachment manager.
+// Header-only, in the bottom folder, so that the attachment manager, the progress dialog and the
+// upload procedure all read the same records.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace drev {
 
 // One attachment: a local file, a local image, a file the server holds, or a deletion record. Texts
 // are code page 949 bytes. Each record has exactly one owner (a list row, the image list or the
@@ -36,3 +39,14 @@ class CAttachFile {
 using CAttachList = std::vector<std::unique_ptr<CAttachFile>>;
 // A list that borrows records (the upload hand-off list of row records).
 using CAttachRefList = std::vector<CAttachFile*>;
+
+// The three lists one upload sends, in the order they were handed over: the row records, the image
+// records and the deletion records. Borrowed from the attachment manager for the upload's length;
+// images and deletions may be null (nothing of them is sent then).
+struct UploadLists {
+  const CAttachRefList* rows = nullptr;
+  const CAttachList* images = nullptr;
+  const CAttachList* deletions = nullptr;
+};
+
+}  // namespace drev

@@ -16,7 +16,7 @@
 #include "platform/win/message.h"
 #include "platform/win/window.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 namespace {
 
 class ListInputTest : public ListTest {
@@ -123,22 +123,22 @@ TEST_F(ListInputTest, TheHeaderCheckAllTicksRowsWithBoxesAndLeavesTheOthers) {
   list.SetCheckbox(1, 0, -1);  // a row without a box in the column
   host.received.clear();
   RECT item{};
-  list.m_HeaderCtrl.GetItemRect(0, &item);
-  ASSERT_TRUE(SendClick(list.m_HeaderCtrl, Centre(item)));
+  list.GetHeaderCtrl()->GetItemRect(0, &item);
+  ASSERT_TRUE(SendClick(list.GetHeaderCtrl()->m_hWnd, Centre(item)));
   EXPECT_EQ(list.GetHeaderCheckedState(0), 2);
   EXPECT_EQ(list.GetCheckbox(0, 0), 1);
   EXPECT_EQ(list.GetCheckbox(1, 0), -1);
   EXPECT_EQ(list.GetCheckbox(2, 0), 1);
   EXPECT_TRUE(BoxClicks().empty());
   EXPECT_EQ(host.CountOf(WM_NOTIFY, LVN_COLUMNCLICK), 1) << "the parent hears of the click after the list";
-  ASSERT_TRUE(SendClick(list.m_HeaderCtrl, Centre(item)));
+  ASSERT_TRUE(SendClick(list.GetHeaderCtrl()->m_hWnd, Centre(item)));
   EXPECT_EQ(list.GetHeaderCheckedState(0), 1);
   EXPECT_EQ(list.GetCheckbox(0, 0), 0);
   EXPECT_EQ(list.GetCheckbox(1, 0), -1);
   // A header without a box changes nothing.
-  list.m_HeaderCtrl.GetItemRect(1, &item);
+  list.GetHeaderCtrl()->GetItemRect(1, &item);
   list.SetCheckbox(0, 1, 0);
-  ASSERT_TRUE(SendClick(list.m_HeaderCtrl, Centre(item)));
+  ASSERT_TRUE(SendClick(list.GetHeaderCtrl()->m_hWnd, Centre(item)));
   EXPECT_EQ(list.GetHeaderCheckedState(1), 0);
   EXPECT_EQ(list.GetCheckbox(0, 1), 0);
   EXPECT_EQ(host.CountOf(WM_NOTIFY, LVN_COLUMNCLICK), 3);
@@ -185,7 +185,7 @@ TEST_F(EmptyListPictureTest, ShowsFivePixelsRightOfCentreUntilTheFirstRowArrives
   EXPECT_EQ(At(x, y + kHeight), Window());
   // Below the header the area is the window colour; the header itself stays.
   RECT header{};
-  list.m_HeaderCtrl.GetClientRect(&header);
+  list.GetHeaderCtrl()->GetClientRect(&header);
   ASSERT_GT(header.bottom, 0);
   EXPECT_EQ(At(5, header.bottom + 1), Window());
   EXPECT_EQ(At(300, header.bottom / 2), gdi::GetSysColor(gdi::COLOR_BTNFACE));
@@ -303,4 +303,4 @@ TEST(ListToolIds, AreRowTimesAThousandPlusColumnPlusOne) {
 }
 
 }  // namespace
-}  // namespace widgets_test
+}  // namespace drev::widgets_test

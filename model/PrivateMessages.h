@@ -6,6 +6,8 @@
 
 #include "platform/base/types.h"
 
+namespace drev {
+
 constexpr plat::UINT UM_UPLOAD_CANCEL = 0x5F7;  // the user cancelled the upload
 constexpr plat::UINT UM_UPLOAD_FINISH = 0x5F8;  // an upload finished (or there was nothing to send)
 constexpr plat::UINT UM_UPLOAD_START = 0x5F9;   // an upload is about to start
@@ -21,3 +23,5 @@ struct ATTACH_TOTALS {
   std::int32_t nReserved1 = 0;   // always 0
   std::int32_t nReserved2 = 0;   // always 0
 };
+
+}  // namespace drev

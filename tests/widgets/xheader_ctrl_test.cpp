@@ -12,7 +12,7 @@
 #include "widgets/AnsiPrefix.h"
 #include "widgets/CXHeaderCtrl.h"
 
-namespace widgets_test {
+namespace drev::widgets_test {
 namespace {
 
 constexpr COLORREF kGreen = RGB(0, 160, 0);
@@ -221,4 +221,4 @@ TEST(AnsiPrefix, CutsToTheBudgetWithoutSplittingADoubleByteCharacter) {
 }
 
 }  // namespace
-}  // namespace widgets_test
+}  // namespace drev::widgets_test
