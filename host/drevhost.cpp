@@ -1,5 +1,6 @@
 // drevhost: registers modules, prints their type libraries, and runs pages that embed their controls.
 #include <cstdio>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <vector>
@@ -70,6 +71,18 @@ std::string StoreNote() {
   return "";
 }
 
+// What to know after "class ... is not registered": the store that was read (a damaged one is named
+// as the cause) and how a class gets into it.
+std::string NotRegisteredNote() {
+  std::string note = StoreNote();
+  if (!note.empty()) return note;
+  const std::string store = plat::registry::RegistryStorePath();
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(store, ec);
+  return " in the registry store " + store + (exists ? "" : ", which does not exist yet") +
+         "; register the module that serves it with: drevhost regsvr MODULE (DREV_REGISTRY names the store)";
+}
+
 int RegisterCommand(std::span<const std::string> args) {
   bool unregister = !args.empty() && args.front() == "-u";
   if (unregister) args = args.subspan(1);
@@ -123,7 +136,7 @@ int RunCommand(std::span<const std::string> args) {
   PageRunner runner(output);
   CreateFailure failure = CreateFailure::kNone;
   if (!runner.CreateObjects(*page, &failure, &error)) {
-    if (failure == CreateFailure::kClassNotRegistered) error += StoreNote();
+    if (failure == CreateFailure::kClassNotRegistered) error += NotRegisteredNote();
     std::fprintf(stderr, "drevhost: %s\n", error.c_str());
     return kObjectFailed;
   }

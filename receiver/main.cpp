@@ -9,7 +9,9 @@ int main(int argc, char** argv) {
   receiver::ReceiverOptions options;
   std::string error;
   if (!receiver::ParseOptions(argc - 1, argv + 1, options, error)) {
-    std::fprintf(stderr, "upload-receiver: %s\n\n%s", error.c_str(), receiver::UsageText().c_str());
+    // The wrong line and the usage line only: the whole help would bury the one thing to fix.
+    std::fprintf(stderr, "upload-receiver: %s\n%s (--help lists the options)\n", error.c_str(),
+                 receiver::UsageLine().c_str());
     return 2;
   }
   if (options.help) {

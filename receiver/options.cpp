@@ -13,6 +13,16 @@ bool ToNumber(std::string_view text, Number& out) {
   return ec == std::errc() && end == text.data() + text.size();
 }
 
+// The options that are followed by a value.
+bool TakesValue(std::string_view arg) {
+  static constexpr std::string_view kWithValue[] = {
+      "--listen",     "--dir",       "--save-raw",   "--reply-file",   "--port",     "--status",
+      "--reply-delay", "--read-delay", "--read-rate", "--read-timeout", "--drop-after"};
+  for (std::string_view option : kWithValue)
+    if (arg == option) return true;
+  return false;
+}
+
 }  // namespace
 
 bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::string& error) {
@@ -31,8 +41,12 @@ bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::
       out.discard = true;
       continue;
     }
+    if (!TakesValue(arg)) {
+      error = std::string(arg) + ": unknown option";
+      return false;
+    }
     if (i + 1 >= argc) {
-      error = std::string(arg) + ": unknown option or missing value";
+      error = std::string(arg) + ": needs a value";
       return false;
     }
     std::string_view value = argv[++i];
@@ -53,15 +67,14 @@ bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::
       ok = ToNumber(value, out.replyDelayMs);
     } else if (arg == "--read-delay") {
       ok = ToNumber(value, out.readDelayMs);
+    } else if (arg == "--read-rate") {
+      ok = ToNumber(value, out.readRate) && out.readRate > 0;
     } else if (arg == "--read-timeout") {
       ok = ToNumber(value, out.readTimeoutSec) && out.readTimeoutSec > 0;
     } else if (arg == "--drop-after") {
       std::uint64_t bytes = 0;
       ok = ToNumber(value, bytes);
       out.dropAfter = bytes;
-    } else {
-      error = std::string(arg) + ": unknown option";
-      return false;
     }
     if (!ok) {
       error = std::string(arg) + ": bad value " + std::string(value);
@@ -79,8 +92,10 @@ bool ParseOptions(int argc, const char* const* argv, ReceiverOptions& out, std::
   return true;
 }
 
+std::string UsageLine() { return "usage: upload-receiver --listen ADDRESS --dir DIR [options]"; }
+
 std::string UsageText() {
-  return R"(usage: upload-receiver --listen ADDRESS --dir DIR [options]
+  return UsageLine() + R"(
 
 A small upload server. It accepts any POST; a multipart/form-data body is parsed as it streams in,
 each file part is written to DIR under a name of the receiver's own (<request>-<part>.part: a sent
@@ -115,6 +130,7 @@ options:
   --no-length          replies carry no Content-Length; the connection's close ends them
   --reply-delay MS     wait MS milliseconds before answering
   --read-delay MS      wait MS milliseconds after each piece of body read (a slow reader)
+  --read-rate BYTES    read at most BYTES body bytes a second (a slow link; the demo's is one)
   --drop-after N       after N body bytes, reset the connection without an answer
   --discard            read and count the body only (no parsing, no storing; for benchmarks)
   --save-raw DIR       put a recording relay in front: every connection's request bytes, exactly as

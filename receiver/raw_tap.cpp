@@ -13,6 +13,8 @@
 #include <cstring>
 #include <thread>
 
+#include "receiver/listen_error.h"
+
 namespace receiver {
 namespace {
 
@@ -116,7 +118,7 @@ bool RawTap::Start(std::string& error) {
   int on = 1;
   setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
   if (listener < 0 || bind(listener, reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(listener, 64) != 0) {
-    error = "cannot listen on " + address_ + ":" + std::to_string(port_) + ": " + std::strerror(errno);
+    error = "cannot listen on " + address_ + ":" + std::to_string(port_) + ": " + ListenErrorText(errno, port_);
     if (listener >= 0) close(listener);
     return false;
   }

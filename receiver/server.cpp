@@ -4,6 +4,7 @@
 
 #include <httplib.h>
 #include <strings.h>
+#include <sys/socket.h>
 #include <zlib.h>
 
 #include <atomic>
@@ -20,6 +21,7 @@
 
 #include "platform/text/text.h"
 #include "receiver/connection_drop.h"
+#include "receiver/listen_error.h"
 #include "receiver/multipart_parser.h"
 #include "receiver/raw_tap.h"
 #include "receiver/upload_record.h"
@@ -131,6 +133,7 @@ Receiver::Body Receiver::ReadBody(const httplib::Request& request, const httplib
                                   MultipartParser* parser) {
   Body body;
   body.crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
+  const auto begun = std::chrono::steady_clock::now();
   body.read = reader([&](const char* data, std::size_t size) {
     if (options_.dropAfter && body.bytes + size > *options_.dropAfter) {
       body.dropped = ResetConnection(request.local_addr, request.local_port, request.remote_addr, request.remote_port);
@@ -142,6 +145,9 @@ Receiver::Body Receiver::ReadBody(const httplib::Request& request, const httplib
       if (parser != nullptr) parser->Feed(data, size);
     }
     if (options_.readDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(options_.readDelayMs));
+    // At a read rate, the next piece is read no sooner than the bytes so far are due.
+    if (options_.readRate > 0)
+      std::this_thread::sleep_until(begun + std::chrono::microseconds(body.bytes * 1000000 / options_.readRate));
     return true;
   });
   return body;
@@ -208,6 +214,13 @@ int Receiver::Run() {
   server.set_read_timeout(static_cast<time_t>(options_.readTimeoutSec));
   server.set_write_timeout(static_cast<time_t>(options_.readTimeoutSec));
   server.set_keep_alive_max_count(1);  // one request per connection, as the control's HTTP/1.0 expects
+  // The library's default also sets SO_REUSEPORT, which lets a second receiver bind the same address
+  // and port and take half of the connections. Only SO_REUSEADDR here (a restart need not wait for
+  // old connections to time out), so a second server is refused as by any other server.
+  server.set_socket_options([](socket_t sock) {
+    int on = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  });
   server.Post(".*", [this](const httplib::Request& request, httplib::Response& response,
                            const httplib::ContentReader& reader) { HandleUpload(request, response, reader); });
   server.Get(".*", [this](const httplib::Request& request, httplib::Response& response) { HandleGet(request, response); });
@@ -222,7 +235,8 @@ int Receiver::Run() {
       return 1;
     }
   } else if (!server.bind_to_port(options_.listen, options_.port)) {
-    std::fprintf(stderr, "upload-receiver: cannot listen on %s:%d\n", options_.listen.c_str(), options_.port);
+    std::fprintf(stderr, "upload-receiver: cannot listen on %s:%d: %s\n", options_.listen.c_str(), options_.port,
+                 ExplainListenFailure(options_.listen, options_.port).c_str());
     return 1;
   }
   std::printf("listening on %s:%d\n", options_.listen.c_str(), options_.port);

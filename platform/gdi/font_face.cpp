@@ -4,7 +4,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -87,31 +86,14 @@ std::string ResolveFamily(std::string_view cp949Face) {
   return family;
 }
 
-namespace {
-
-// Threads that hold a text context right now.
-std::atomic<int> liveContexts{0};
-
-// At exit, once the main thread's context is gone (thread-local objects end before static ones) and
-// no other thread still draws text, hand pango's font map and fontconfig's caches back, so that the
-// process ends without a leak report from the font libraries.
-struct FontTeardown {
-  ~FontTeardown() {
-    if (liveContexts.load() != 0) return;
-    pango_cairo_font_map_set_default(nullptr);
-    cairo_debug_reset_static_data();  // cairo's font caches hold fontconfig patterns
-    FcFini();
-  }
-};
-
-}  // namespace
-
+// Each thread draws text through a context of its own. The process-wide font map and the font
+// libraries' caches are left to the end of the process: tearing them down at exit while another
+// thread may still hold fonts aborts inside cairo, and a program people use must never do that
+// for the sake of a leak report (the test build's leak checker is told about them in lsan.supp).
 PangoContext* ThreadContext() {
-  static FontTeardown teardown;
   struct Holder {
     PangoContext* context;
     Holder() : context(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
-      ++liveContexts;
       pango_cairo_context_set_resolution(context, 96.0);
       cairo_font_options_t* options = cairo_font_options_create();
       cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
@@ -122,7 +104,6 @@ PangoContext* ThreadContext() {
     }
     ~Holder() {
       g_object_unref(context);
-      --liveContexts;
     }
   };
   thread_local Holder holder;

@@ -11,10 +11,37 @@
 namespace plat::text {
 namespace {
 
+// The bytes at the start of `rest` that one character took which could not cross: a whole character
+// the target lacks, or one damaged piece of the source. A damaged piece never takes the bytes after
+// it, so a stray byte costs one '?' and the rest of the text is kept.
+std::size_t SkipLength(std::string_view from, std::string_view rest) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(rest[i]); };
+  if (from == "UTF-8") {  // the lead byte and the continuation bytes it announces
+    unsigned char lead = byte(0);
+    std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    std::size_t skip = 1;
+    while (skip < length && skip < rest.size() && (byte(skip) & 0xC0) == 0x80) ++skip;
+    return skip;
+  }
+  if (from == "UTF-16LE") {  // a surrogate pair is one character, a lone surrogate one unit
+    if (rest.size() < 2) return rest.size();
+    bool pair = rest.size() >= 4 && byte(1) >= 0xD8 && byte(1) <= 0xDB && byte(3) >= 0xDC && byte(3) <= 0xDF;
+    return pair ? 4 : 2;
+  }
+  // CP949: a lead byte takes the next byte along only when that byte can be a trail byte.
+  if (rest.size() >= 2 && IsLeadByte(byte(0))) {
+    unsigned char trail = byte(1);
+    if ((trail >= 0x41 && trail <= 0x5A) || (trail >= 0x61 && trail <= 0x7A) || (trail >= 0x81 && trail <= 0xFE)) {
+      return 2;
+    }
+  }
+  return 1;
+}
+
 // Converts `in` from one encoding to another. Characters the target cannot hold, and bytes that are
 // not valid in the source, become `replacement` (encoded in the target) and the rest goes on.
 std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
-                    std::size_t sourceUnit, bool* lossless) {
+                    bool* lossless) {
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert");
   std::string out;
@@ -33,17 +60,7 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
     // EILSEQ: a character the target lacks or a bad source sequence; EINVAL: a cut-off sequence.
     ok = false;
     out.append(replacement);
-    std::size_t skip = sourceUnit;
-    if (sourceUnit == 1 && from[0] == 'U') {  // UTF-8: skip the whole character
-      unsigned char lead = static_cast<unsigned char>(*src);
-      skip = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-    } else if (sourceUnit == 1 && IsLeadByte(static_cast<unsigned char>(*src)) && srcLeft >= 2) {
-      skip = 2;
-    } else if (sourceUnit == 2 && srcLeft >= 4) {  // UTF-16LE surrogate pair
-      unsigned hi = static_cast<unsigned char>(src[1]);
-      if (hi >= 0xD8 && hi <= 0xDB) skip = 4;
-    }
-    if (skip > srcLeft) skip = srcLeft;
+    std::size_t skip = SkipLength(from, std::string_view(src, srcLeft));
     src += skip;
     srcLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -68,27 +85,27 @@ std::u16string FromBytes(const std::string& bytes) {
 }  // namespace
 
 std::string Utf8ToCp949(std::string_view utf8, bool* lossless) {
-  return Convert("CP949", "UTF-8", utf8, "?", 1, lossless);
+  return Convert("CP949", "UTF-8", utf8, "?", lossless);
 }
 
 std::string Cp949ToUtf8(std::string_view cp949, bool* lossless) {
-  return Convert("UTF-8", "CP949", cp949, "?", 1, lossless);
+  return Convert("UTF-8", "CP949", cp949, "?", lossless);
 }
 
 std::u16string Cp949ToUtf16(std::string_view cp949, bool* lossless) {
-  return FromBytes(Convert("UTF-16LE", "CP949", cp949, std::string("?\0", 2), 1, lossless));
+  return FromBytes(Convert("UTF-16LE", "CP949", cp949, std::string("?\0", 2), lossless));
 }
 
 std::string Utf16ToCp949(std::u16string_view utf16, bool* lossless) {
-  return Convert("CP949", "UTF-16LE", AsBytes(utf16), "?", 2, lossless);
+  return Convert("CP949", "UTF-16LE", AsBytes(utf16), "?", lossless);
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-  return Convert("UTF-8", "UTF-16LE", AsBytes(utf16), "\xEF\xBF\xBD", 2, nullptr);
+  return Convert("UTF-8", "UTF-16LE", AsBytes(utf16), "\xEF\xBF\xBD", nullptr);
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-  return FromBytes(Convert("UTF-16LE", "UTF-8", utf8, std::string("\xFD\xFF", 2), 1, nullptr));
+  return FromBytes(Convert("UTF-16LE", "UTF-8", utf8, std::string("\xFD\xFF", 2), nullptr));
 }
 
 const std::string& Ansi(const char* utf8Literal) {

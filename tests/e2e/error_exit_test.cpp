@@ -69,16 +69,22 @@ TEST_F(ErrorExitTest, ADamagedRegistryStoreIsNamedAsTheCause) {
   r = RunObjectPage(kClassId, env);
   EXPECT_EQ(r.status, kObjectFailed);
   EXPECT_THAT(r.err, HasSubstr("is not registered " + note));
-  // A sound store that lacks the class says only that.
-  EXPECT_THAT(RunObjectPage(kClassId).err, Not(HasSubstr("registry store")));
+  // A sound store that lacks the class is not called damaged.
+  EXPECT_THAT(RunObjectPage(kClassId).err, Not(HasSubstr("damaged")));
   EXPECT_EQ(drevtest::ReadFileBytes(store), "{\"HKEY_CLASSES_ROOT\": ");  // never written over
 }
 
 TEST_F(ErrorExitTest, AClassThatIsNotRegistered) {
   RunResult r = RunObjectPage(kClassId);
   EXPECT_EQ(r.status, kObjectFailed);
-  EXPECT_THAT(r.err, HasSubstr("object \"up\" at line 3: class {6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11} is not registered"));
+  const std::string store = (Dir() / "registry.json").string();
+  // The newcomer learns which store was read (not there yet) and how to register.
+  EXPECT_THAT(r.err, HasSubstr("object \"up\" at line 3: class {6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11} is not registered"
+                               " in the registry store " + store + ", which does not exist yet; register the module "
+                               "that serves it with: drevhost regsvr MODULE"));
   EXPECT_THAT(r.out, Not(HasSubstr("scripts ran")));
+  RegisterClassAt("{00000000-0000-0000-0000-0000000000AA}", ModulePath());
+  EXPECT_THAT(RunObjectPage(kClassId).err, HasSubstr("is not registered in the registry store " + store + "; register"));
   EXPECT_EQ(RunObjectPage("clsid:not-a-guid").status, kObjectFailed);
 }
 

@@ -37,6 +37,26 @@ std::filesystem::path MakeTempRoot() {
   return pattern;
 }
 
+constexpr const char* kProgram = DREV_BINARY_DIR "/bin/upload-receiver";
+
+// Starts the program with its output (both streams) in `log`. Everything the child needs is made
+// before fork: a threaded parent's child may only change its user and exec.
+pid_t Spawn(std::vector<std::string> args, const std::string& log, std::optional<uid_t> runAs) {
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    dup2(out, STDOUT_FILENO);
+    dup2(out, STDERR_FILENO);
+    if (runAs && (setgid(*runAs) != 0 || setuid(*runAs) != 0)) _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
 }  // namespace
 
 std::string UniqueLoopbackAddress(unsigned char base) {
@@ -64,26 +84,13 @@ ReceiverProcess::ReceiverProcess(ReceiverSetup setup) : root_(MakeTempRoot()) {
 
 bool ReceiverProcess::Launch(const ReceiverSetup& setup) {
   address_ = UniqueLoopbackAddress(setup.addressBase);
-  std::vector<std::string> args{DREV_BINARY_DIR "/bin/upload-receiver", "--listen", address_, "--dir",
-                                StoreDir().string()};
+  std::vector<std::string> args{kProgram, "--listen", address_, "--dir", StoreDir().string()};
   if (setup.saveRaw) {
     args.push_back("--save-raw");
     args.push_back(RawDir().string());
   }
   args.insert(args.end(), setup.options.begin(), setup.options.end());
-  std::string log = (root_ / "output.txt").string();
-  // Everything the child needs is made before fork: a threaded parent's child may only exec.
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_ = fork();
-  if (pid_ == 0) {
-    int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
+  pid_ = Spawn(std::move(args), (root_ / "output.txt").string(), std::nullopt);
   for (int tick = 0; tick < 500; ++tick) {
     if (Accepts(address_, Port())) return true;
     int status = 0;
@@ -106,6 +113,33 @@ ReceiverProcess::~ReceiverProcess() {
   }
   std::error_code ignored;
   std::filesystem::remove_all(root_, ignored);
+}
+
+ReceiverExit RunReceiverToEnd(const std::vector<std::string>& args, std::optional<uid_t> runAs,
+                              std::chrono::milliseconds bound) {
+  std::filesystem::path root = MakeTempRoot();
+  std::vector<std::string> command{kProgram};
+  command.insert(command.end(), args.begin(), args.end());
+  const std::string log = (root / "output.txt").string();
+  ReceiverExit result;
+  pid_t pid = Spawn(std::move(command), log, runAs);
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      pid = -1;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  result.ended = pid > 0 && WIFEXITED(status);
+  if (result.ended) result.status = WEXITSTATUS(status);
+  result.output = ReadFileBytes(log);
+  std::error_code ignored;
+  std::filesystem::remove_all(root, ignored);
+  return result;
 }
 
 std::string ReceiverProcess::Output() const { return ReadFileBytes(root_ / "output.txt"); }

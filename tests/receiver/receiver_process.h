@@ -3,7 +3,9 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,18 @@ class ReceiverProcess {
   std::string address_;
   pid_t pid_ = -1;
 };
+
+// How a run of upload-receiver that should end by itself (a refusal) ended.
+struct ReceiverExit {
+  bool ended = false;   // it exited within the bound; false: it was still running and was killed
+  int status = -1;      // its exit status, when it ended
+  std::string output;   // its standard output and standard error, in the order written
+};
+
+// Runs build/bin/upload-receiver with `args` (after the program name), as the user `runAs` when
+// given, and waits at most `bound` for it to end.
+ReceiverExit RunReceiverToEnd(const std::vector<std::string>& args, std::optional<uid_t> runAs = std::nullopt,
+                              std::chrono::milliseconds bound = std::chrono::seconds(10));
 
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -226,6 +227,62 @@ TEST(UploadReceiver, AnswersLateAndReadsSlowlyInItsSlowModes) {
   EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(200));
   json summary = json::parse(reply.body);
   EXPECT_EQ(summary["files"][0]["crc32"], drevtest::ReferenceCrc32Hex(content));
+
+  // 400,000 bytes at 1,000,000 a second: the last piece is read no sooner than 0.4 s in.
+  ReceiverProcess link(ReceiverSetup{{"--read-rate", "1000000"}});
+  content = Pattern(400000);
+  start = Clock::now();
+  reply = Send(link, Post(FilePart("f", "p", content) + Closing()));
+  ASSERT_EQ(reply.status, 200);
+  EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(390));
+  EXPECT_EQ(json::parse(reply.body)["files"][0]["crc32"], drevtest::ReferenceCrc32Hex(content));
+}
+
+// The summary less every member whose name ends in "Hex", at any depth.
+json WithoutHexMembers(const json& value) {
+  if (value.is_array()) {
+    json out = json::array();
+    for (const json& item : value) out.push_back(WithoutHexMembers(item));
+    return out;
+  }
+  if (!value.is_object()) return value;
+  json out = json::object();
+  for (const auto& [key, item] : value.items())
+    if (!key.ends_with("Hex")) out[key] = WithoutHexMembers(item);
+  return out;
+}
+
+// What examples/without-hex (the demo's view of a reply) makes of `text`.
+std::string DemoViewOf(const std::string& text) {
+  const std::filesystem::path input = std::filesystem::temp_directory_path() / ("drev-summary-" + std::to_string(getpid()));
+  std::ofstream(input, std::ios::binary) << text;
+  const std::string command = std::string("'" DREV_SOURCE_DIR "/examples/without-hex' < '") + input.string() + "'";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+  }
+  std::filesystem::remove(input);
+  return out;
+}
+
+// The demo prints replies without their hex copies; what it prints must still be the same JSON.
+// A text part's last member is its "valueHex", so leaving it out must take the comma before it too.
+TEST(UploadReceiver, TheDemosViewOfASummaryIsValidJsonLessTheHexCopies) {
+  ReceiverProcess receiver;
+  std::string body = TextPart("title", plat::text::Utf8ToCp949("주간 회의록")) + TextPart("DELETE_FILES", "") +
+                     FilePart("ATTACH_FILES", "C:\\a \"b\".txt", "abc") + FilePart("EDITOR_IMAGE_1", "d.png", "") +
+                     Closing();
+  drevtest::HttpReply reply = Send(receiver, Post(body));
+  ASSERT_EQ(reply.status, 200);
+  const json summary = json::parse(reply.body);
+  ASSERT_EQ(summary["fields"].size(), 2u);
+  const std::string view = DemoViewOf(reply.body);
+  const json shown = json::parse(view, nullptr, false);
+  ASSERT_FALSE(shown.is_discarded()) << view;
+  EXPECT_EQ(shown, WithoutHexMembers(summary));
+  EXPECT_EQ(view.find("Hex\""), std::string::npos);
 }
 
 }  // namespace

@@ -82,6 +82,24 @@ TEST(TextTest, CharactersOutsideTheCodePageBecomeQuestionMarks) {
   EXPECT_TRUE(lossless);
 }
 
+TEST(TextTest, ADamagedPieceCostsOneQuestionMarkAndNothingAfterIt) {
+  // Found by the cp949 fuzz target: a bad sequence used to swallow the bytes after it as if they
+  // belonged to it, so a server's reply or a file name lost the character that followed.
+  bool lossless = true;
+  EXPECT_EQ(Cp949ToUtf8("\n\xFA\n/tail", &lossless), "\n?\n/tail");  // a lead byte whose next byte cannot follow it
+  EXPECT_FALSE(lossless);
+  EXPECT_EQ(Cp949ToUtf16("a\xB0 b"), u"a? b");
+  EXPECT_EQ(Cp949ToUtf8("\xB0\xA1x"), "가x");   // a real pair is still one character
+  EXPECT_EQ(Cp949ToUtf8("\xC9\x41" "b"), "?b");  // and an unassigned one is one '?'
+  EXPECT_EQ(Utf8ToCp949("\xE0" "ab"), "?ab");           // a lead byte without its continuation bytes
+  EXPECT_EQ(Utf8ToCp949("\xF0\x9F" "x"), "?x");        // a four-byte sequence cut after two
+  EXPECT_EQ(Utf8ToCp949("x\xF0\x9F\x98\x80y"), "x?y");  // a whole character the code page lacks
+  EXPECT_EQ(Utf8ToUtf16("\xC3(z"), u"\uFFFD(z");
+  EXPECT_EQ(Utf16ToCp949(std::u16string(u"\xD800") + u"A/b"), "?A/b");  // a high surrogate alone
+  EXPECT_EQ(Utf16ToUtf8(std::u16string(u"\xD83D") + u"\n"), "\xEF\xBF\xBD\n");
+  EXPECT_EQ(Utf16ToCp949(u"\U0001F600z"), "?z");  // a pair is one character
+}
+
 TEST(TextTest, NoCp949CharacterEndsInABackslashOrADot) {
   // Why the path searches below can only be fooled by bytes that are not text: the code page puts
   // only letters and bytes from 0x81 up second in a character.
