@@ -18,8 +18,6 @@
 #include "platform/kernel/error.h"
 
 using drev::fuzz::Check;
-using drev::UploadLists;
-using drev::UploadWorker;
 namespace inet = plat::inet;
 using plat::DWORD;
 
@@ -164,7 +162,7 @@ std::optional<std::string> ReadThroughWorker(Client& client, std::string_view by
       DWORD size = sizeof *status;
       inet::HttpQueryInfoA(r.request, inet::HTTP_QUERY_STATUS_CODE | inet::HTTP_QUERY_FLAG_NUMBER, status, &size,
                            nullptr);
-      UploadWorker worker(nullptr, UploadLists{}, nullptr, nullptr);
+      drev::UploadWorker worker(nullptr, drev::UploadLists{}, client.session, nullptr);
       try {
         if (worker.ReadReply(r.request)) result = worker.Reply();
       } catch (const inet::InternetException&) {
@@ -186,7 +184,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(status == reply.status, "both readers see the same status");
   if (reply.whole && worker) {
     std::string expected = reply.body.substr(0, reply.body.find('\0'));
-    if (expected.size() > UploadWorker::kMaxReplyBytes) expected.resize(UploadWorker::kMaxReplyBytes);
+    if (expected.size() > drev::UploadWorker::kMaxReplyBytes) expected.resize(drev::UploadWorker::kMaxReplyBytes);
     Check(*worker == expected, "the worker's reply is the body up to its first zero byte");
   }
   return 0;
