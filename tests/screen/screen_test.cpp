@@ -243,6 +243,24 @@ TEST_F(ScreenTest, CancelPressedWithPointerEndsSlowUpload) {
   EXPECT_EQ(FindXWindow("^Drev Upload$", 1s), 0u) << "the progress dialog stayed on the screen";
 }
 
+TEST_F(ScreenTest, EscapeInProgressDialogCancelsUpload) {
+  drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{"--read-rate", "1000000"}, false, 132});
+  Host({{"Normal_ServerName", receiver.Address()}, {"Normal_UploadURL", "/upload"}});
+  Attach({File("big.bin", 16 * 1024 * 1024)});
+  host_->Send("call SetMaxUploadSize 100000000");
+  ASSERT_TRUE(host_->WaitFor("result SetMaxUploadSize"));
+  host_->Send("call UploadFiles");
+  unsigned long dialog = FindXWindow("^Drev Upload$");
+  ASSERT_NE(dialog, 0u);
+  std::this_thread::sleep_for(1000ms);
+  Xdo("windowfocus --sync " + std::to_string(dialog));
+  Xdo("key Escape");
+  auto result = host_->WaitFor("result UploadFiles", 10s);
+  ASSERT_TRUE(result) << "Escape did not end the upload";
+  EXPECT_EQ(*result, "result UploadFiles 0");
+  EXPECT_EQ(CountSeen("event CancelUpload()"), 1);
+}
+
 TEST_F(ScreenTest, WorkerMessageBoxWaitsForEnter) {
   // Nobody listens there: the worker's connection fails and it asks for a message box.
   std::string nobody = drevtest::UniqueLoopbackAddress(151);
