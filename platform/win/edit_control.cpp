@@ -1,6 +1,7 @@
 // The "Edit" class: a text box of one line, or of several with ES_MULTILINE, with a caret. Typing
-// comes as WM_CHAR, whose wParam is the character's code point (as keys reach a Unicode window); the
-// text is kept, as every window text, in code page 949. Backspace is WM_CHAR 8; Delete, the arrows,
+// comes as WM_CHAR of CP949 bytes, as keys reach an ANSI window: a double-byte character is two
+// WM_CHARs, lead byte first; a wParam above 0xFF is taken as a character's code point. The text is
+// kept, as every window text, in code page 949. Backspace is WM_CHAR 8; Delete, the arrows,
 // Home and End come as WM_KEYDOWN; Enter (WM_CHAR 13) starts a new line in a multi-line box. Lines
 // are separated by a line feed. A click puts the caret there and takes the focus. There is no
 // selection: EM_GETSEL and EM_SETSEL give and set the caret (both ends equal). Changes by the user
@@ -28,6 +29,7 @@ struct EditState : ControlData {
   std::size_t caret = 0;  // a byte offset into the text, always at a character's start
   int scrollX = 0;        // pixels of the lines scrolled off to the left
   int topLine = 0;        // the first line shown (multi-line)
+  unsigned char lead = 0; // the lead byte of a double-byte character whose second byte is to come
 };
 
 bool Multiline(HWND hwnd) { return (static_cast<DWORD>(GetWindowLongPtr(hwnd, GWL_STYLE)) & ES_MULTILINE) != 0; }
@@ -148,6 +150,7 @@ void Char(HWND hwnd, EditState& state, WPARAM code) {
   if (ReadOnly(hwnd) || !IsWindowEnabled(hwnd)) return;
   std::string text = GetWindowText(hwnd);
   state.caret = std::min(state.caret, text.size());
+  if (code < 0x80 || code > 0xFF) state.lead = 0;  // a lead byte without its second byte is dropped
   if (code == VK_BACK) {
     if (state.caret == 0) return;
     const std::size_t from = PrevChar(text, state.caret);
@@ -157,7 +160,18 @@ void Char(HWND hwnd, EditState& state, WPARAM code) {
     return;
   }
   std::string typed;
-  if (code == VK_RETURN) {
+  if (code >= 0x80 && code <= 0xFF) {
+    const auto byte = static_cast<unsigned char>(code);
+    if (state.lead) {
+      typed = {static_cast<char>(state.lead), static_cast<char>(byte)};
+      state.lead = 0;
+    } else if (text::IsLeadByte(byte)) {
+      state.lead = byte;
+      return;
+    } else {
+      return;  // a byte that starts no character of the code page
+    }
+  } else if (code == VK_RETURN) {
     if (!Multiline(hwnd)) return;
     typed = "\n";
   } else if (code < 0x20 || code == 0x7F || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {

@@ -1,4 +1,4 @@
-// The "Edit" class: typing (code points kept as CP949), the caret keys over double-byte characters,
+// The "Edit" class: typing (CP949 bytes as an ANSI window gets them, or code points), the caret keys over double-byte characters,
 // several lines, clicks that place the caret and take the focus, and the parent's notices.
 #include <gtest/gtest.h>
 
@@ -31,6 +31,10 @@ class EditTest : public ::testing::Test {
   static void Type(HWND edit, std::u32string chars) {
     for (char32_t c : chars) SendMessage(edit, WM_CHAR, c, 1);
   }
+  // What the screen sends for typed text: its CP949 bytes, one WM_CHAR each.
+  static void TypeBytes(HWND edit, const std::string& utf8) {
+    for (char byte : text::Utf8ToCp949(utf8)) SendMessage(edit, WM_CHAR, static_cast<unsigned char>(byte), 1);
+  }
   static void Key(HWND edit, UINT key) { SendMessage(edit, WM_KEYDOWN, key, 1); }
   static DWORD Caret(HWND edit) {
     DWORD start = 0, end = 0;
@@ -46,7 +50,8 @@ class EditTest : public ::testing::Test {
 
 TEST_F(EditTest, TypedCharactersGoInAtTheCaretAsCp949AndTheCaretKeysWalkWholeCharacters) {
   HWND edit = Make(ES_AUTOHSCROLL);
-  Type(edit, U"회의 A");
+  TypeBytes(edit, "회");
+  Type(edit, U"의 A");
   EXPECT_EQ(Utf8(edit), "회의 A");
   EXPECT_EQ(GetWindowText(edit), text::Utf8ToCp949("회의 A"));
   EXPECT_EQ(Caret(edit), 6u);  // two double-byte characters, a space and a letter
@@ -54,7 +59,8 @@ TEST_F(EditTest, TypedCharactersGoInAtTheCaretAsCp949AndTheCaretKeysWalkWholeCha
   Key(edit, VK_LEFT);
   Key(edit, VK_LEFT);          // before 의: never inside a character
   EXPECT_EQ(Caret(edit), 2u);
-  Type(edit, U"록\b");          // Backspace takes the whole character before the caret
+  TypeBytes(edit, "록");
+  Type(edit, U"\b");            // Backspace takes the whole character before the caret
   Type(edit, U"x");
   EXPECT_EQ(Utf8(edit), "회x의 A");
   Key(edit, VK_HOME);
@@ -63,6 +69,10 @@ TEST_F(EditTest, TypedCharactersGoInAtTheCaretAsCp949AndTheCaretKeysWalkWholeCha
   Key(edit, VK_END);
   Type(edit, U"\t\r\x7f" U"\U0001F600");  // control characters are not text; one the code page lacks is '?'
   EXPECT_EQ(Utf8(edit), "x의 A?");
+  SendMessage(edit, WM_CHAR, 0xB0, 1);  // a lead byte, then no second byte: nothing is typed
+  Type(edit, U"!");
+  SendMessage(edit, WM_CHAR, 0x80, 1);  // no character starts with this byte
+  EXPECT_EQ(Utf8(edit), "x의 A?!");
   EXPECT_FALSE(codes.empty());
   EXPECT_EQ(codes.back(), EN_CHANGE);
   SetWindowText(edit, text::Utf8ToCp949("새 값"));
