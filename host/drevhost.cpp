@@ -18,6 +18,9 @@
 #include "platform/registry/registry.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
+#if DREV_ON_SCREEN
+#include "platform/gtk/screen.h"
+#endif
 
 namespace {
 
@@ -182,8 +185,12 @@ bool OpenScreen(std::string* why) {
     *why = "neither DISPLAY nor WAYLAND_DISPLAY is set";
     return false;
   }
+#if DREV_ON_SCREEN
+  return plat::gtk::OpenScreen(why);
+#else
   *why = "this drevhost was built without the on-screen backend";
   return false;
+#endif
 }
 
 int ShowCommand(std::span<const std::string> args) {
