@@ -19,7 +19,7 @@ struct WNDCLASSA {
 
 // Registers a class for the whole process; false when the name (compared without letter case) is
 // taken or the record lacks a name or procedure. The built-in classes are always registered:
-// "#32770" (dialog), "Static", "Button", "msctls_progress32", "SysHeader32", "SysListView32",
+// "#32770" (dialog), "Static", "Button", "Edit", "msctls_progress32", "SysHeader32", "SysListView32",
 // "tooltips_class32".
 BOOL RegisterClass(const WNDCLASSA& wc);
 BOOL GetClassInfo(const char* className, WNDCLASSA* wc);

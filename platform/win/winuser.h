@@ -200,6 +200,17 @@ constexpr WORD BN_CLICKED = 0;
 constexpr int BST_UNCHECKED = 0;
 constexpr int BST_CHECKED = 1;
 
+// Edit styles, messages and notifications (WM_COMMAND's high word of wParam).
+constexpr DWORD ES_LEFT = 0x0000;
+constexpr DWORD ES_MULTILINE = 0x0004;
+constexpr DWORD ES_AUTOHSCROLL = 0x0080;
+constexpr DWORD ES_READONLY = 0x0800;
+constexpr UINT EM_GETSEL = 0x00B0;
+constexpr UINT EM_SETSEL = 0x00B1;
+constexpr WORD EN_SETFOCUS = 0x0100;
+constexpr WORD EN_KILLFOCUS = 0x0200;
+constexpr WORD EN_CHANGE = 0x0300;
+
 // ShowWindow commands and WM_SIZE kinds.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
