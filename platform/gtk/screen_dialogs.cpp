@@ -20,6 +20,18 @@ GtkMessageType MessageTypeOf(UINT type) {
   }
 }
 
+// GTK 3's message dialogs no longer draw an icon of their own; the box's icon is set as its image
+// so that a warning looks like one.
+const char* IconNameOf(UINT type) {
+  switch (type & 0xF0) {
+    case win::MB_ICONEXCLAMATION: return "dialog-warning";
+    case 0x10: return "dialog-error";
+    case 0x20: return "dialog-question";
+    case 0x40: return "dialog-information";
+    default: return nullptr;
+  }
+}
+
 struct Answer {
   bool done = false;
   int response = GTK_RESPONSE_NONE;
@@ -77,6 +89,11 @@ int ShowMessageDialog(HWND owner, const std::string& text, const std::string& ca
   g_object_ref(dialog);
   gtk_window_set_title(GTK_WINDOW(dialog), text::Cp949ToUtf8(caption).c_str());
   if (!parent) gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
+  if (const char* icon = IconNameOf(type)) {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_message_dialog_set_image(GTK_MESSAGE_DIALOG(dialog), gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_DIALOG));
+    G_GNUC_END_IGNORE_DEPRECATIONS
+  }
   Answer answer;
   gulong response = g_signal_connect(dialog, "response", G_CALLBACK(OnResponse), &answer);
   gulong gone = g_signal_connect(dialog, "destroy", G_CALLBACK(OnGone), &answer);
