@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "platform/base/types.h"
+#include "platform/text/text.h"
 #include "tests/receiver/receiver_process.h"
 #include "tests/screen/screen_support.h"
 
@@ -206,6 +208,78 @@ TEST_F(ScreenTest, FilesDraggedFromAnotherClientArriveInOrderAndOtherUrisAreRefu
     host_->Send("call GetUploadSize");
     ASSERT_TRUE(host_->WaitFor("result GetUploadSize"));
     EXPECT_EQ(CountSeen("event OnFileAppended"), 2) << "a web address was taken as a file";
+  }
+}
+
+// A file:// URI of a path, every byte but the unreserved ones and '/' percent-encoded.
+std::string FileUri(const std::string& path) {
+  std::string uri = "file://";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      uri += hex;
+    }
+  }
+  return uri;
+}
+
+// Every request's bytes the receiver recorded (--save-raw), one after the other.
+std::string RawRecord(const drevtest::ReceiverProcess& receiver) {
+  std::string all;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(receiver.RawDir(), ignored)) all += drevtest::ReadFileBytes(entry.path());
+  return all;
+}
+
+TEST_F(ScreenTest, KoreanNamesPickedInTheChooserAndDroppedAreRowsAndGoOutAsCp949) {
+  drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{}, true, 133});
+  Host({{"Normal_ServerName", receiver.Address()}, {"Normal_UploadURL", "/upload"}});
+  const std::string minutes = File("회의록 2026.txt", 13);
+  const std::string photos = File("사진 목록.txt", 6);
+
+  // Typed, Hangul and all, into the chooser's location field.
+  host_->Send("call AttachFiles");
+  unsigned long chooser = FindXWindow("^열기$");
+  ASSERT_NE(chooser, 0u) << "no file chooser on the screen";
+  Xdo("windowfocus --sync " + std::to_string(chooser));
+  Xdo("key --clearmodifiers ctrl+l");
+  std::this_thread::sleep_for(300ms);
+  Xdo("type --delay 40 '" + minutes + "'");
+  std::this_thread::sleep_for(500ms);
+  Xdo("key Return");
+  ASSERT_TRUE(host_->WaitFor("result AttachFiles"));
+  ASSERT_EQ(CountSeen("event OnFileAppended(13, 13)"), 1) << "the file typed in Korean did not arrive";
+
+  // Dragged from another client: its URI carries the name percent-encoded, as file managers send it.
+  {
+    Child source({Bin("drag-source"), FileUri(photos)}, {{"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+    ASSERT_TRUE(source.WaitFor("ready", 15s));
+    unsigned long sourceWindow = FindXWindow("^drag source$");
+    ASSERT_NE(sourceWindow, 0u);
+    DragOnto(sourceWindow, 300, 100);
+    ASSERT_TRUE(host_->WaitFor("event OnFileAppended(6, 19)", 10s)) << "the dropped Korean name did not arrive";
+  }
+
+  // The rows name the files as they are called on disk.
+  host_->Send("row 0 1");
+  EXPECT_EQ(host_->WaitFor("row"), "row 회의록 2026.txt");
+  host_->Send("row 1 1");
+  EXPECT_EQ(host_->WaitFor("row"), "row 사진 목록.txt");
+
+  // The upload names each file by its path in the control's code page (CP949), byte for byte.
+  host_->Send("call SetMaxUploadSize 100000000");
+  ASSERT_TRUE(host_->WaitFor("result SetMaxUploadSize"));
+  host_->Send("call UploadFiles");
+  ASSERT_TRUE(host_->WaitFor("result UploadFiles", 20s)) << Shell("xdotool search --onlyvisible --name . getwindowname %@") << receiver.Output();
+  const std::string sent = RawRecord(receiver);
+  for (const std::string& path : {minutes, photos}) {
+    const std::string cp949 = plat::text::Utf8ToCp949(path);
+    ASSERT_NE(cp949, path);
+    EXPECT_NE(sent.find("filename=\"" + cp949 + "\""), std::string::npos) << "not sent in CP949: " << path;
+    EXPECT_EQ(sent.find(path), std::string::npos) << "sent in UTF-8: " << path;
   }
 }
 
