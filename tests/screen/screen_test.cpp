@@ -283,6 +283,17 @@ TEST_F(ScreenTest, KoreanNamesPickedInTheChooserAndDroppedAreRowsAndGoOutAsCp949
   }
 }
 
+// The receiver's record once it has a line for the upload's request (it writes that line when the
+// body has ended, whole or cut short); what it has after 30 s otherwise.
+std::string ReceiverRecordOfRequest(const drevtest::ReceiverProcess& receiver) {
+  std::string record = receiver.Output();
+  for (int i = 0; i < 300 && record.find("POST ") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(100ms);
+    record = receiver.Output();
+  }
+  return record;
+}
+
 TEST_F(ScreenTest, CancelPressedWithPointerEndsSlowUpload) {
   // 16 MB at 1 MB a second (more than the loopback's socket buffers hold): some fifteen seconds, of
   // which the test waits a few.
@@ -315,6 +326,12 @@ TEST_F(ScreenTest, CancelPressedWithPointerEndsSlowUpload) {
   EXPECT_EQ(*result, "result UploadFiles 0");
   EXPECT_EQ(CountSeen("event CancelUpload()"), 1);
   EXPECT_EQ(FindXWindow("^Drev Upload$", 1s), 0u) << "the progress dialog stayed on the screen";
+
+  // The receiver, once it has read what was on the way, records the request as cut short, not as
+  // an upload it took whole.
+  const std::string record = ReceiverRecordOfRequest(receiver);
+  ASSERT_NE(record.find("POST /upload"), std::string::npos) << "the receiver recorded no end of the request";
+  EXPECT_EQ(record.find("-> 200"), std::string::npos) << "a cancelled upload was taken whole:\n" << record;
 }
 
 TEST_F(ScreenTest, EscapeInProgressDialogCancelsUpload) {
@@ -333,6 +350,9 @@ TEST_F(ScreenTest, EscapeInProgressDialogCancelsUpload) {
   ASSERT_TRUE(result) << "Escape did not end the upload";
   EXPECT_EQ(*result, "result UploadFiles 0");
   EXPECT_EQ(CountSeen("event CancelUpload()"), 1);
+  const std::string record = ReceiverRecordOfRequest(receiver);
+  ASSERT_NE(record.find("POST /upload"), std::string::npos) << "the receiver recorded no end of the request";
+  EXPECT_EQ(record.find("-> 200"), std::string::npos) << "a cancelled upload was taken whole:\n" << record;
 }
 
 TEST_F(ScreenTest, WorkerMessageBoxWaitsForEnter) {
