@@ -1,6 +1,7 @@
 // Desktop windows for our top-level windows: made when one is shown, titled, enabled, placed and
 // sized as it is, showing the client part of its surface, and gone with it.
 #include <algorithm>
+#include <iterator>
 
 #include "platform/gdi/surface.h"
 #include "platform/gdi/surface_impl.h"
@@ -26,11 +27,25 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
   return TRUE;
 }
 
+// Whether a modal dialog stands over `hwnd`: a message box or file chooser is running, or one of
+// our dialogs was shown after it and is still up. Every dialog runs a modal loop on this thread, so
+// the window under it must stay until the loop has ended, even when the dialog has no owner that it
+// could disable (the upload's progress dialog has none).
+bool UnderDialog(HWND hwnd) {
+  const auto& screen = TheScreen();
+  if (screen.desktopDialogs > 0) return true;
+  auto it = std::find(screen.shown.begin(), screen.shown.end(), hwnd);
+  if (it == screen.shown.end()) return false;
+  return std::any_of(std::next(it), screen.shown.end(), [](HWND later) {
+    return win::IsWindowVisible(later) && win::GetClassName(later) == win::WC_DIALOG;
+  });
+}
+
 // The window manager's close button: WM_CLOSE for our window, whose handling decides; a disabled
-// window (a modal dialog above it) cannot be closed this way.
+// window, or one with a modal dialog above it, cannot be closed this way.
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
   HWND hwnd = static_cast<ScreenWindow*>(data)->hwnd;
-  if (win::IsWindowEnabled(hwnd)) win::PostMessage(hwnd, win::WM_CLOSE, 0, 0);
+  if (win::IsWindowEnabled(hwnd) && !UnderDialog(hwnd)) win::PostMessage(hwnd, win::WM_CLOSE, 0, 0);
   return TRUE;  // the desktop window goes only when ours does
 }
 

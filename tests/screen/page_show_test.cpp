@@ -9,6 +9,7 @@
 #include <fstream>
 #include <thread>
 
+#include "tests/receiver/receiver_process.h"
 #include "tests/screen/screen_support.h"
 
 namespace drev::screentest {
@@ -34,6 +35,22 @@ constexpr const char* kPage = R"html(<!DOCTYPE html>
 <object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150"></object>
 </body></html>
 )html";
+
+// The exit status of child `pid` once it has ended within `bound`; -1 when it is still running.
+int ExitStatusWithin(pid_t pid, std::chrono::milliseconds bound) {
+  int status = 0;
+  for (auto deadline = std::chrono::steady_clock::now() + bound;; std::this_thread::sleep_for(100ms)) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
+    if (std::chrono::steady_clock::now() >= deadline) return -1;
+  }
+}
+
+// A window manager's close button, as the X server delivers it: WM_DELETE_WINDOW.
+void CloseAsWindowManager(unsigned long window) {
+  int status = 0;
+  Shell("'" + Bin("wm-close") + "' " + std::to_string(window) + " 2>&1", &status);
+  EXPECT_EQ(status, 0) << "wm-close " << window;
+}
 
 class PageShowTest : public ::testing::Test {
  protected:
@@ -98,6 +115,53 @@ TEST_F(PageShowTest, AClickOnThePagesButtonPicksAFileInTheChooserAndTheCloseButt
   for (int i = 0; i < 100 && waitpid(show.Pid(), &status, WNOHANG) != show.Pid(); ++i) std::this_thread::sleep_for(100ms);
   ASSERT_TRUE(WIFEXITED(status)) << "drevhost show did not end after its window was closed";
   EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(PageShowTest, TheWindowManagersCloseEndsTheRunWithZeroButNotWhileABoxOrTheProgressDialogIsUp) {
+  // 16 MB read at 1 MB a second: the progress dialog stays up while the test closes around it.
+  drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{"--read-rate", "1000000"}, false, 134});
+  const std::string big = (dir_ / "big.bin").string();
+  std::ofstream(big, std::ios::binary) << std::string(16 * 1024 * 1024, 'x');
+  std::ofstream(dir_ / "close.html") << R"html(<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>DREV close test</title></head><body>
+<button id="send" onclick="up.SetMaxUploadSize(100000000); up.UploadFiles()">Send files</button><button id="bad" onclick="noSuchFunction()">Broken one</button>
+<p><object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150">
+<param name="Normal_ServerName" value=")html" << receiver.Address() << R"html(">
+<param name="Normal_UploadURL" value="/upload">
+</object></p>
+</body></html>
+)html";
+  Child show({Bin("drevhost"), "show", (dir_ / "close.html").string(), "--drop", big, "--eval", "up.GetFileCount('ATTACH_FILE')"},
+             {{"DISPLAY", display_}, {"DREV_REGISTRY", registry_}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+  ASSERT_TRUE(show.WaitFor("eval 1")) << "the file was not dropped";
+  const unsigned long window = FindXWindow("^DREV close test$");
+  ASSERT_NE(window, 0u);
+
+  // A script error's box holds the page: the window manager's close is ignored until it is answered.
+  Xdo("mousemove --window " + std::to_string(window) + " 130 16 click 1");
+  const unsigned long box = FindXWindow("^drevhost$");
+  ASSERT_NE(box, 0u) << "the script error showed no box";
+  CloseAsWindowManager(window);
+  EXPECT_EQ(ExitStatusWithin(show.Pid(), 1500ms), -1) << "the page closed under its message box";
+  EXPECT_NE(FindXWindow("^drevhost$", 1s), 0u);
+  Xdo("windowfocus --sync " + std::to_string(box));
+  Xdo("key Return");
+  std::this_thread::sleep_for(500ms);
+
+  // So does the progress dialog of an upload; its own close cancels the upload.
+  Xdo("mousemove --window " + std::to_string(window) + " 40 16 click 1");
+  const unsigned long dialog = FindXWindow("^Drev Upload$");
+  ASSERT_NE(dialog, 0u) << "no progress dialog";
+  CloseAsWindowManager(window);
+  EXPECT_EQ(ExitStatusWithin(show.Pid(), 1500ms), -1) << "the page closed under its progress dialog";
+  EXPECT_NE(FindXWindow("^Drev Upload$", 1s), 0u) << "the progress dialog went with the page's close";
+  CloseAsWindowManager(dialog);
+  EXPECT_TRUE(show.WaitFor("event CancelUpload()", 10s)) << "the dialog's close did not cancel the upload";
+  EXPECT_EQ(FindXWindow("^Drev Upload$", 1s), 0u);
+
+  // Now the close ends the run, with status 0.
+  CloseAsWindowManager(window);
+  EXPECT_EQ(ExitStatusWithin(show.Pid(), 10s), 0) << "drevhost show did not end with 0 on the window manager's close";
 }
 
 }  // namespace
