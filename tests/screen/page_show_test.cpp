@@ -9,6 +9,8 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/base/types.h"
+#include "platform/gdi/surface.h"
 #include "tests/receiver/receiver_process.h"
 #include "tests/screen/screen_support.h"
 
@@ -157,11 +159,69 @@ TEST_F(PageShowTest, TheWindowManagersCloseEndsTheRunWithZeroButNotWhileABoxOrTh
   EXPECT_NE(FindXWindow("^Drev Upload$", 1s), 0u) << "the progress dialog went with the page's close";
   CloseAsWindowManager(dialog);
   EXPECT_TRUE(show.WaitFor("event CancelUpload()", 10s)) << "the dialog's close did not cancel the upload";
-  EXPECT_EQ(FindXWindow("^Drev Upload$", 1s), 0u);
+  EXPECT_TRUE(XWindowGone("^Drev Upload$"));
 
   // Now the close ends the run, with status 0.
   CloseAsWindowManager(window);
   EXPECT_EQ(ExitStatusWithin(show.Pid(), 10s), 0) << "drevhost show did not end with 0 on the window manager's close";
+}
+
+// Pixels of `r` that differ between two pictures of the same window.
+int Differing(const plat::gdi::Surface& a, const plat::gdi::Surface& b, const plat::RECT& r) {
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) n += (a.GetPixel(x, y) & 0xFFFFFF) != (b.GetPixel(x, y) & 0xFFFFFF);
+  return n;
+}
+
+TEST_F(PageShowTest, TabMovesTheFocusMarkAlongTheButtonsAndEnterOrSpacePressesTheFocusedOne) {
+  std::ofstream(dir_ / "keys.html") << R"html(<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>DREV keys</title></head><body>
+<button id="pick" onclick="up.AttachFiles()">Pick files</button><button id="close" onclick="window.close()">Close page</button>
+<p><object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150"></object></p>
+</body></html>
+)html";
+  Child show({Bin("drevhost"), "show", (dir_ / "keys.html").string(), "--eval", "'up'"},
+             {{"DISPLAY", display_}, {"DREV_REGISTRY", registry_}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+  ASSERT_TRUE(show.WaitFor("eval up"));
+  const unsigned long window = FindXWindow("^DREV keys$");
+  ASSERT_NE(window, 0u);
+  std::this_thread::sleep_for(300ms);
+  auto unfocused = Snapshot(window);
+  ASSERT_TRUE(unfocused);
+  // The insides of the two buttons of the first line (8 pixels of margin, then the buttons).
+  const plat::RECT pick{11, 10, 80, 28}, close{92, 10, 166, 28};
+  auto marked = [&](const plat::RECT& focused, const plat::RECT& other) {
+    std::this_thread::sleep_for(400ms);
+    auto shot = Snapshot(window);
+    ASSERT_TRUE(shot);
+    EXPECT_GT(Differing(*shot, *unfocused, focused), 20) << "no focus mark on the focused button";
+    EXPECT_EQ(Differing(*shot, *unfocused, other), 0) << "the other button changed";
+  };
+
+  Xdo("windowfocus --sync " + std::to_string(window));
+  Xdo("key Tab");
+  marked(pick, close);
+  Xdo("key Tab");
+  marked(close, pick);
+  Xdo("key shift+Tab");
+  marked(pick, close);
+
+  // Enter on the focused button runs its onclick: the chooser opens; Escape there adds nothing.
+  Xdo("key Return");
+  const unsigned long chooser = FindXWindow("^열기$");
+  ASSERT_NE(chooser, 0u) << "Enter did not press the focused button";
+  Xdo("windowfocus --sync " + std::to_string(chooser));
+  Xdo("key Escape");
+  EXPECT_TRUE(XWindowGone("^열기$")) << "Escape did not close the chooser";
+  EXPECT_FALSE(show.WaitFor("event OnFileAppended", 500ms));
+
+  // Space on the next button: window.close() ends the run with 0.
+  Xdo("windowfocus --sync " + std::to_string(window));
+  Xdo("key Tab");
+  marked(close, pick);
+  Xdo("key space");
+  EXPECT_EQ(ExitStatusWithin(show.Pid(), 10s), 0) << "space did not press the focused button";
 }
 
 }  // namespace
