@@ -301,8 +301,15 @@ void PageWindow::Paint() {
 
 void PageWindow::Clicked(std::size_t control) {
   if (page_.controls[control].kind != PageControl::Kind::kButton) return;
-  if (pw::GetFocus() != controls_[control]) pw::SetFocus(controls_[control]);
+  pw::HWND button = controls_[control];
+  if (pw::GetFocus() != button) pw::SetFocus(button);
   if (onclick_[control] >= 0 && runner_) runner_->Engine().CallHandler(onclick_[control], {});
+  // A dialog the handler ran (the upload's progress, a message box) took the focus and gave it to
+  // nobody when it went: the pressed button has it again, so that the keys go on from there.
+  const pw::HWND focus = pw::GetFocus();
+  if (!closed_ && pw::IsWindow(button) && pw::IsWindowVisible(hwnd_) && pw::IsWindowEnabled(hwnd_) &&
+      (!focus || (focus != hwnd_ && !pw::IsChild(hwnd_, focus))))
+    pw::SetFocus(button);
 }
 
 void PageWindow::ShowScriptError(int line, const std::string& message) {

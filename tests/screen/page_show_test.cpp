@@ -174,23 +174,29 @@ int Differing(const plat::gdi::Surface& a, const plat::gdi::Surface& b, const pl
   return n;
 }
 
-TEST_F(PageShowTest, TabMovesTheFocusMarkAlongTheButtonsAndEnterOrSpacePressesTheFocusedOne) {
+TEST_F(PageShowTest, ByKeyboardAloneTabMovesTheFocusMarkEnterSendsEscapeCancelsAndSpaceCloses) {
+  drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{"--read-rate", "1000000"}, false, 135});
+  const std::string big = (dir_ / "big.bin").string();
+  std::ofstream(big, std::ios::binary) << std::string(16 * 1024 * 1024, 'x');
   std::ofstream(dir_ / "keys.html") << R"html(<!DOCTYPE html>
 <html><head><meta charset="utf-8"><title>DREV keys</title></head><body>
-<button id="pick" onclick="up.AttachFiles()">Pick files</button><button id="close" onclick="window.close()">Close page</button>
-<p><object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150"></object></p>
+<button id="send" onclick="up.SetMaxUploadSize(100000000); up.UploadFiles()">Send files</button><button id="close" onclick="window.close()">Close page</button>
+<p><object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150">
+<param name="Normal_ServerName" value=")html" << receiver.Address() << R"html(">
+<param name="Normal_UploadURL" value="/upload">
+</object></p>
 </body></html>
 )html";
-  Child show({Bin("drevhost"), "show", (dir_ / "keys.html").string(), "--eval", "'up'"},
+  Child show({Bin("drevhost"), "show", (dir_ / "keys.html").string(), "--drop", big, "--eval", "up.GetFileCount('ATTACH_FILE')"},
              {{"DISPLAY", display_}, {"DREV_REGISTRY", registry_}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
-  ASSERT_TRUE(show.WaitFor("eval up"));
+  ASSERT_TRUE(show.WaitFor("eval 1"));
   const unsigned long window = FindXWindow("^DREV keys$");
   ASSERT_NE(window, 0u);
   std::this_thread::sleep_for(300ms);
   auto unfocused = Snapshot(window);
   ASSERT_TRUE(unfocused);
   // The insides of the two buttons of the first line (8 pixels of margin, then the buttons).
-  const plat::RECT pick{11, 10, 80, 28}, close{92, 10, 166, 28};
+  const plat::RECT send{11, 10, 80, 28}, close{92, 10, 166, 28};
   auto marked = [&](const plat::RECT& focused, const plat::RECT& other) {
     std::this_thread::sleep_for(400ms);
     auto shot = Snapshot(window);
@@ -201,25 +207,29 @@ TEST_F(PageShowTest, TabMovesTheFocusMarkAlongTheButtonsAndEnterOrSpacePressesTh
 
   Xdo("windowfocus --sync " + std::to_string(window));
   Xdo("key Tab");
-  marked(pick, close);
+  marked(send, close);
   Xdo("key Tab");
-  marked(close, pick);
+  marked(close, send);
   Xdo("key shift+Tab");
-  marked(pick, close);
+  marked(send, close);
 
-  // Enter on the focused button runs its onclick: the chooser opens; Escape there adds nothing.
+  // Enter on the focused button runs its onclick: the upload starts; Escape in its dialog cancels.
   Xdo("key Return");
-  const unsigned long chooser = FindXWindow("^열기$");
-  ASSERT_NE(chooser, 0u) << "Enter did not press the focused button";
-  Xdo("windowfocus --sync " + std::to_string(chooser));
+  const unsigned long dialog = FindXWindow("^Drev Upload$");
+  ASSERT_NE(dialog, 0u) << "Enter did not press the focused button";
+  ASSERT_TRUE(show.WaitFor("event StartUpload()"));
+  std::this_thread::sleep_for(1s);
+  Xdo("windowfocus --sync " + std::to_string(dialog));
   Xdo("key Escape");
-  EXPECT_TRUE(XWindowGone("^열기$")) << "Escape did not close the chooser";
-  EXPECT_FALSE(show.WaitFor("event OnFileAppended", 500ms));
+  EXPECT_TRUE(show.WaitFor("event CancelUpload()", 10s)) << "Escape did not cancel the upload";
+  EXPECT_TRUE(XWindowGone("^Drev Upload$")) << "the progress dialog stayed";
+  for (int i = 0; i < 300 && receiver.Output().find("POST ") == std::string::npos; ++i) std::this_thread::sleep_for(100ms);
+  EXPECT_EQ(receiver.Output().find("-> 200"), std::string::npos) << "the cancelled upload was taken whole";
 
   // Space on the next button: window.close() ends the run with 0.
   Xdo("windowfocus --sync " + std::to_string(window));
   Xdo("key Tab");
-  marked(close, pick);
+  marked(close, send);
   Xdo("key space");
   EXPECT_EQ(ExitStatusWithin(show.Pid(), 10s), 0) << "space did not press the focused button";
 }
