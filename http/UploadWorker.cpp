@@ -130,7 +130,9 @@ BOOL UploadWorker::ReadReply(HINTERNET request) {
         ThrowLastInternetError(CBasicHttp::kContext);
       }
       reply.resize(at + got);
-      if (got < piece) break;  // the reply ended
+      // A short read is not yet the end: a reply cut off before its framing says it is whole hands
+      // over what came and fails the read after it. Only a read that brings nothing ends the reply.
+      if (got == 0) break;
     }
   } catch (const std::bad_alloc& failure) {
     m_strError.assign(failure.what(), std::min<std::size_t>(std::strlen(failure.what()), 1023));

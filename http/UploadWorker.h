@@ -89,7 +89,10 @@ class UploadWorker {
   // Reads the reply body of `request` into Reply(): to its end (or its Content-Length), at most
   // kMaxReplyBytes, cut before its first zero byte (the page receives text). Memory grows with the
   // bytes that arrive, never with what the server declares. 1 on success; 0 when memory runs out
-  // (Error() then holds why). A failing read throws InternetException.
+  // (Error() then holds why). A failing read throws InternetException, and so does a reply that
+  // ends before its Content-Length or its last chunk: a reply that did not arrive whole is never
+  // taken for the server's answer. A reply longer than kMaxReplyBytes is kept to its first
+  // kMaxReplyBytes and is not read further.
   plat::BOOL ReadReply(plat::inet::HINTERNET request);
 
   // The per-block progress hook, of the form ProgressCallback (`param` is the worker): adds the block

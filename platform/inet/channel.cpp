@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -58,6 +59,12 @@ struct HttpChannel::Impl {
   std::optional<http::response_parser<http::buffer_body>> parser;
   bool open = false;
   std::atomic<bool> aborted{false};  // set by Abort from any thread; never cleared
+  // A chunk size no reply could carry (2^64-1, say) is a broken or hostile framing: reading on would
+  // hand the framing that follows to the caller as body bytes.
+  std::function<void(std::uint64_t, beast::string_view, beast::error_code&)> chunkCheck =
+      [](std::uint64_t size, beast::string_view, beast::error_code& ec) {
+        if (size > kMaxReplyChunkBytes) ec = http::error::bad_chunk;
+      };
 
   // Starts one asynchronous operation and runs the io_context until it (and its timer) completed.
   // Abort stops the io_context from another thread: the operation is then cancelled, its handler
@@ -105,6 +112,7 @@ struct HttpChannel::Impl {
     // compares an empty limit as smaller than any length, so "none" cannot say this.)
     parser->body_limit(std::numeric_limits<std::uint64_t>::max());
     if (bodyless) parser->skip(true);
+    parser->on_chunk_header(chunkCheck);
   }
 };
 

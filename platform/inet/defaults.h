@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/base/types.h"
 
@@ -24,5 +25,8 @@ constexpr std::size_t kWriteGatherBytes = 64 * 1024;
 
 // The longest reply header accepted (status line and all fields); a longer one is an invalid reply.
 constexpr std::size_t kMaxReplyHeaderBytes = 64 * 1024;
+
+// The largest chunk a chunked reply may declare; a larger one is an invalid reply (12152).
+constexpr std::uint64_t kMaxReplyChunkBytes = 0xFFFFFFFFu;
 
 }  // namespace plat::inet
