@@ -173,6 +173,34 @@ TEST(InetFaults, ShortReceiveLimitsEndWaitsForASilentServer) {
   EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
 }
 
+// Every byte of a trickling reply arrives within the receive limit, which restarts with each one; the
+// bound on the whole reply still ends it.
+TEST(InetFaults, TheWholeReplyIsBoundedHoweverSlowlyItTrickles) {
+  ScriptedServer trickle([](int fd) {
+    ReadOneRequest(fd);
+    SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n");
+    for (int i = 0; i < 100; ++i) {  // 30 s at most
+      if (send(fd, "x", 1, MSG_NOSIGNAL) != 1) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+  });
+  Handle session = OpenSession(0, 0, 1000);
+  DWORD whole = 1500;
+  ASSERT_TRUE(InternetSetOptionA(session, INTERNET_OPTION_REPLY_TIMEOUT, &whole, sizeof whole));
+  Post post = OpenPost(session, "127.0.0.1", trickle.Port());
+  Clock::time_point start = Clock::now();
+  ASSERT_TRUE(Begin(post.request, 0));
+  ASSERT_TRUE(HttpEndRequestA(post.request, nullptr, 0, 0));
+  char buffer[64];
+  DWORD got = 0;
+  std::size_t arrived = 0;
+  while (InternetReadFile(post.request, buffer, sizeof buffer, &got) && got > 0) arrived += got;
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
+  EXPECT_GT(arrived, 0u);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+  post.request.Reset();  // the server's next byte finds the connection gone
+}
+
 TEST(InetFaults, ShortSendLimitsEndWritesToAServerThatStopsReading) {
   ScriptedServer deaf([](int fd) { ReadUntilClosed(fd); }, 0);  // never accepts: the backlog holds it
   Handle session = OpenSession(0, 300, 0);
