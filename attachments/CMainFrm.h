@@ -53,8 +53,13 @@ class CMainFrm : public plat::win::CDialog {
   // are skipped) and releases the drop. Nothing but the release in scrap mode.
   void OnDropFiles(plat::shell::HDROP hDropInfo);
   // Adds a local image under form field `paramName` to m_listImage. Nothing in scrap mode or when
-  // the file cannot be read (the reason is shown).
-  void AddImage(const std::string& paramName, const std::string& strFilePath);
+  // the file cannot be read (the reason is shown). The page names this file, not the user, so it
+  // must lie in a folder the host allows a page to name (plat::shell::IsPageFileAllowed, symbolic
+  // links and ".." resolved); any other is refused as a file that cannot be opened, with the
+  // system's "access denied" text. `pathLossless` false (the script's path had characters CP949
+  // lacks, now '?') refuses it with a message as the open-file dialog and drops do: the text would
+  // name another file.
+  void AddImage(const std::string& paramName, const std::string& strFilePath, bool pathLossless = true);
   // Adds a file the server holds: an image to m_listImage, anything else as a grey row (subject to
   // the count limit). Works in scrap mode too. `bIsImageFile` is 0 or 1.
   void AddPreUploadFile(const std::string& filename, std::int32_t fileid, std::int32_t filesize,

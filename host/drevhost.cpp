@@ -7,6 +7,7 @@
 
 #include "host/HostActions.h"
 #include "host/HtmlPage.h"
+#include "platform/shell/page_files.h"
 #include "host/ModuleLoader.h"
 #include "host/PageOutput.h"
 #include "host/PageRunner.h"
@@ -33,7 +34,9 @@ constexpr int kActionFailed = 6;
 constexpr const char* kUsageText =
     "usage: drevhost regsvr [-u] MODULE\n"
     "       drevhost typelib MODULE\n"
-    "       drevhost run PAGE.html [ACTION ...]\n"
+    "       drevhost run PAGE.html [--allow-files DIR ...] [ACTION ...]\n"
+    "  --allow-files DIR          the page may also name files under DIR for upload (AddImage); the\n"
+    "                             system's temporary folder and the page's own folder always are\n"
     "actions, performed in order after the page's scripts ran (on the page's first object):\n"
     "  --choose FILE...           the answer of the next open-file dialog\n"
     "  --drop FILE...             files dropped on the attachment list\n"
@@ -120,10 +123,31 @@ int TypeLibCommand(std::span<const std::string> args) {
   return kOk;
 }
 
+// Takes the --allow-files options out of `args`: the folders a page may name files in, besides the
+// system's temporary folder and the page's own folder. False when one lacks its folder.
+bool TakeAllowedFolders(std::vector<std::string>& args, std::vector<std::string>& folders) {
+  for (std::size_t i = 0; i < args.size();) {
+    if (args[i] != "--allow-files") {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= args.size()) return false;
+    folders.push_back(args[i + 1]);
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+  }
+  return true;
+}
+
 int RunCommand(std::span<const std::string> args) {
   if (args.empty()) return Usage("run needs a page");
   std::string error;
-  auto actions = ParseActions(args.subspan(1), &error);
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  std::vector<std::string> folders{plat::shell::SystemTempFolder(),
+                                   std::filesystem::absolute(std::filesystem::path(args.front())).parent_path().string()};
+  if (!TakeAllowedFolders(rest, folders)) return Usage("--allow-files needs a folder");
+  // A page may name for upload only files in these folders; what the user picks is never limited.
+  plat::shell::SetPageFileFolders(folders);
+  auto actions = ParseActions(rest, &error);
   if (!actions) return Usage(error);
   auto page = LoadPage(args.front(), &error);
   if (!page) {
