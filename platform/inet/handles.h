@@ -16,6 +16,7 @@ struct TimeoutValues {
   DWORD connectMs;
   DWORD sendMs;
   DWORD receiveMs;
+  DWORD replyMs;  // the whole reply, header and body
 };
 
 // Time limits of one handle. Atomic because a session's may be set while another thread opens a
@@ -33,6 +34,7 @@ class Timeouts {
   std::atomic<DWORD> connectMs_;
   std::atomic<DWORD> sendMs_;
   std::atomic<DWORD> receiveMs_;
+  std::atomic<DWORD> replyMs_;
 };
 
 class HandleObject {

@@ -105,7 +105,8 @@ HINTERNET InternetOpenA(const char* agent, DWORD accessType, const char* /*proxy
   if (!IsSingleLine(agentText)) return FailHandle(kernel::ERROR_INVALID_PARAMETER);
   auto session = std::make_shared<detail::SessionObject>(
       std::move(agentText),
-      detail::TimeoutValues{kDefaultConnectTimeoutMs, kDefaultSendTimeoutMs, kDefaultReceiveTimeoutMs});
+      detail::TimeoutValues{kDefaultConnectTimeoutMs, kDefaultSendTimeoutMs, kDefaultReceiveTimeoutMs,
+                            kDefaultReplyTimeoutMs});
   return detail::RegisterHandle(std::move(session), nullptr);
 }
 

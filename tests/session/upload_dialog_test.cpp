@@ -121,6 +121,41 @@ TEST_F(UploadTest, TheCancelButtonStopsTheTransferMidFileAndKeepsTheLists) {
   EXPECT_TRUE(Messages().empty());
 }
 
+// A server that takes no more of the body, or one that never answers, holds the worker in a network
+// call; the cancel button still ends the upload at once as a cancel, with no time-out box.
+class SilentServerTest : public UploadTest {
+ protected:
+  void CancelWhileHeld(const char* option, std::size_t size) {
+    ReceiverProcess receiver(Receiver({option, "60000"}));
+    Place(receiver.Address());
+    Pick({MakeFile("held.bin", size)});
+    Host().Events().Clear();
+    int ticksAfterProgress = 0;
+    std::chrono::steady_clock::time_point clicked;
+    DialogWatcher watcher([&](pw::HWND dialog) {
+      if (DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES).empty()) return;
+      // About a second after the first report, the worker waits on the network.
+      if (++ticksAfterProgress != 50) return;
+      clicked = std::chrono::steady_clock::now();
+      DialogWatcher::ClickCancel(dialog);
+    });
+
+    EXPECT_FALSE(UploadFiles());
+
+    EXPECT_GE(ticksAfterProgress, 50);
+    EXPECT_LT(std::chrono::steady_clock::now() - clicked, std::chrono::seconds(5));
+    EXPECT_EQ(EventLog(), (Names{"StartUpload()", "CancelUpload()"}));
+    EXPECT_EQ(Count("ATTACH_FILE"), 1);
+    EXPECT_TRUE(Messages().empty());
+  }
+};
+
+TEST_F(SilentServerTest, TheCancelButtonEndsAnUploadToAServerThatStoppedReadingAtOnce) {
+  CancelWhileHeld("--read-delay", 32 * kMiB);
+}
+
+TEST_F(SilentServerTest, TheCancelButtonEndsAnUploadWaitingForAReplyAtOnce) { CancelWhileHeld("--reply-delay", 3000); }
+
 TEST_F(UploadTest, EnterIsIgnoredWhileTheWorkerRunsAndEscapeActsAsTheCancelButton) {
   ReceiverProcess receiver(SlowReceiver());
   Place(receiver.Address());

@@ -367,6 +367,9 @@ TEST(InetHandles, TimeLimitsStartAtTheDefaultsAndPassToHandlesOpenedLater) {
   length = sizeof value;
   ASSERT_TRUE(InternetQueryOptionA(connection, INTERNET_OPTION_CONNECT_TIMEOUT, &value, &length));
   EXPECT_EQ(value, plat::inet::kDefaultConnectTimeoutMs);
+  length = sizeof value;
+  ASSERT_TRUE(InternetQueryOptionA(connection, INTERNET_OPTION_REPLY_TIMEOUT, &value, &length));
+  EXPECT_EQ(value, plat::inet::kDefaultReplyTimeoutMs);
 
   DWORD zero = 0;
   EXPECT_FALSE(InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &zero, sizeof zero));
