@@ -169,12 +169,15 @@ BOOL UploadWorker::OnBlockSent(void* param, DWORD /*fileSize*/, DWORD bytesRead)
 }
 
 DWORD UploadWorker::PollCancel() {
-  m_bCancelled = m_evStop.Test() ? 1 : 0;
+  // The event's lock is taken only once a stop was asked for; every other block costs one load.
+  bool stopped = m_bStopPending.load(std::memory_order_acquire) && m_bStopPending.exchange(false) && m_evStop.Test();
+  m_bCancelled = stopped ? 1 : 0;
   return m_bCancelled;
 }
 
 void UploadWorker::RequestStop() {
   m_evStop.Set();
+  m_bStopPending.store(true, std::memory_order_release);
   std::lock_guard lock(m_csStop);
   m_bStopRequested = true;
   // Closing the handle ends a call the worker thread is inside with 12017, and every later call on

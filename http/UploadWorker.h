@@ -1,6 +1,7 @@
 // UploadWorker: the upload job of one progress dialog, and the procedure its worker thread runs.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -101,7 +102,8 @@ class UploadWorker {
   static plat::BOOL OnBlockSent(void* param, plat::DWORD fileSize, plat::DWORD bytesRead);
 
   // Tests the stop event without waiting (consuming its signal); the cancelled flag becomes 1 when
-  // it was set, else 0. Returns the flag.
+  // it was set, else 0. Returns the flag. Lock-free while no stop was asked for (an atomic that
+  // RequestStop raises beside the event), since it runs after every block.
   plat::DWORD PollCancel();
 
   // The thread's body: seeds this thread's C runtime generator from the system's entropy (so the
@@ -146,6 +148,7 @@ class UploadWorker {
   plat::kernel::Event m_evDone;       // set by Run when the run ended without cancellation
   plat::kernel::Event m_evStop;       // set by RequestStop; polled by PollCancel
   plat::kernel::Event m_evCancelled;  // set by Run when the run ended by cancellation
+  std::atomic<bool> m_bStopPending{false};  // raised by RequestStop after it set m_evStop
   const UploadSettings* const m_pSettings;   // host, path, referer, page parameters; not owned
   const CAttachRefList* const m_pListUpload;  // the attachment rows; not owned, may be null
   const CAttachList* const m_pListImage;      // the image records; not owned, may be null

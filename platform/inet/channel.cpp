@@ -169,6 +169,8 @@ DWORD HttpChannel::Connect(const std::vector<std::string>& addresses, WORD port,
   beast::error_code ignored;
   // Body bytes are gathered before they reach the socket, so a short last piece should leave at once.
   d.stream.socket().set_option(tcp::no_delay(true), ignored);
+  // Writes are tried at once and wait in the io_context only when the socket is full (Write).
+  d.stream.socket().non_blocking(true, ignored);
   d.stream.expires_never();
   return kernel::ERROR_SUCCESS;
 }
@@ -176,21 +178,41 @@ DWORD HttpChannel::Connect(const std::vector<std::string>& addresses, WORD port,
 DWORD HttpChannel::Write(std::span<const char> first, std::span<const char> second, DWORD timeoutMs) {
   Impl& d = *impl_;
   if (!d.open) return ERROR_INTERNET_CONNECTION_ABORTED;
+  if (d.aborted.load()) return d.Fail(net::error::operation_aborted, Phase::Send);
   // Each socket write carries at most kWriteGatherBytes, taking from `first` and then `second`, so
   // that the time limit measures progress and not the size of what the caller handed over.
+  bool timed = false;
   while (!first.empty() || !second.empty()) {
     std::size_t fromFirst = std::min(first.size(), kWriteGatherBytes);
     std::size_t fromSecond = std::min(second.size(), kWriteGatherBytes - fromFirst);
     std::array<net::const_buffer, 2> pieces{net::buffer(first.data(), fromFirst),
                                             net::buffer(second.data(), fromSecond)};
-    d.stream.expires_after(Ms(timeoutMs));
-    beast::error_code ec =
-        d.Run([&](auto handler) { net::async_write(d.stream, pieces, std::move(handler)); });
+    // The socket is non-blocking: what it takes at once costs one system call, and only the rest
+    // (a peer that holds the transfer up) arms the time limit and waits in the io_context.
+    beast::error_code ec;
+    std::size_t taken = d.stream.socket().write_some(pieces, ec);
+    if (ec == net::error::would_block || ec == net::error::try_again) {
+      taken = 0;
+      ec = {};
+    }
     if (ec) return d.Fail(ec, Phase::Send);
+    if (taken < fromFirst + fromSecond) {
+      std::array<net::const_buffer, 2> rest = pieces;
+      std::size_t skip = taken;
+      for (net::const_buffer& piece : rest) {
+        std::size_t cut = std::min(skip, piece.size());
+        piece += cut;
+        skip -= cut;
+      }
+      d.stream.expires_after(Ms(timeoutMs));
+      timed = true;
+      ec = d.Run([&](auto handler) { net::async_write(d.stream, rest, std::move(handler)); });
+      if (ec) return d.Fail(ec, Phase::Send);
+    }
     first = first.subspan(fromFirst);
     second = second.subspan(fromSecond);
   }
-  d.stream.expires_never();
+  if (timed) d.stream.expires_never();
   return kernel::ERROR_SUCCESS;
 }
 

@@ -85,6 +85,7 @@ bool CloseHandleTree(HINTERNET handle) {
     }
     for (std::uintptr_t id : doomed) {
       auto it = table.entries.find(id);
+      it->second.object->MarkClosed();
       released.push_back(std::move(it->second.object));
       table.entries.erase(it);
     }

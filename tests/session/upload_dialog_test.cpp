@@ -238,5 +238,35 @@ TEST_F(UploadTest, AfterFiftyMinutesTheDialogRequestsTheKeepAliveImageAndTheUplo
   EXPECT_EQ(EventNames(), (Names{"StartUpload", "ChangeFileList", "OnContentReceived"}));
 }
 
+TEST_F(UploadTest, TheUploadEndsAsSoonAsTheWorkerIsDoneWithoutWaitingForThePollTimer) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  Pick({MakeFile("small.bin", 1024), MakeFile("second.bin", 3000)});
+  // The timers' clock stands still, so the poll timer never fires; should the dialog wait for it
+  // all the same, the clock is moved on after 5 s so that the test ends (and fails).
+  pw::ManualClock clock;
+  std::atomic<bool> ended{false};
+  std::atomic<bool> advanced{false};
+  std::thread rescue([&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!ended && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!ended) {
+      advanced = true;
+      pw::AdvanceClock(CProgressDlg::kPollMs);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  });
+
+  const bool finished = UploadFiles();
+  ended = true;
+  rescue.join();
+
+  EXPECT_TRUE(finished);
+  EXPECT_FALSE(advanced);
+  EXPECT_EQ(EventNames(), (Names{"StartUpload", "ChangeFileList", "OnContentReceived"}));
+  ASSERT_EQ(LastReply()["files"].size(), 2u);
+  EXPECT_EQ(LastReply()["files"][1]["size"], 3000);
+}
+
 }  // namespace
 }  // namespace drev::testing
