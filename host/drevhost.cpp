@@ -8,6 +8,7 @@
 
 #include "host/HostActions.h"
 #include "host/HtmlPage.h"
+#include "platform/shell/page_files.h"
 #include "host/ModuleLoader.h"
 #include "host/PageOutput.h"
 #include "host/PageRunner.h"
@@ -40,11 +41,13 @@ constexpr int kNoDisplay = 7;       // show: no screen to show the page on
 constexpr const char* kUsageText =
     "usage: drevhost regsvr [-u] MODULE\n"
     "       drevhost typelib MODULE\n"
-    "       drevhost run PAGE.html [ACTION ...]\n"
-    "       drevhost show [--headless] PAGE.html [ACTION ...]\n"
+    "       drevhost run PAGE.html [--allow-files DIR ...] [ACTION ...]\n"
+    "       drevhost show [--headless] PAGE.html [--allow-files DIR ...] [ACTION ...]\n"
     "show puts the page in a window on the screen (DISPLAY or WAYLAND_DISPLAY) and runs until the\n"
     "window is closed; the actions are performed while it is up. With --headless the window is made\n"
     "off screen and closed after the actions.\n"
+    "  --allow-files DIR          the page may also name files under DIR for upload (AddImage); the\n"
+    "                             system's temporary folder and the page's own folder always are\n"
     "actions, performed in order after the page's scripts ran (on the page's first object):\n"
     "  --choose FILE...           the answer of the next open-file dialog\n"
     "  --drop FILE...             files dropped on the attachment list\n"
@@ -133,10 +136,40 @@ int TypeLibCommand(std::span<const std::string> args) {
   return kOk;
 }
 
+// Takes the --allow-files options out of `args`: the folders a page may name files in, besides the
+// system's temporary folder and the page's own folder. False when one lacks its folder.
+bool TakeAllowedFolders(std::vector<std::string>& args, std::vector<std::string>& folders) {
+  for (std::size_t i = 0; i < args.size();) {
+    if (args[i] != "--allow-files") {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= args.size()) return false;
+    folders.push_back(args[i + 1]);
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+  }
+  return true;
+}
+
+// Sets the folders the page at `page` may name files in (the system's temporary folder, the page's
+// own folder and those of --allow-files) and leaves in `rest` the words after the page without the
+// --allow-files options. False when one lacks its folder.
+bool SetPageFilePolicy(const std::string& page, std::span<const std::string> words, std::vector<std::string>& rest) {
+  rest.assign(words.begin(), words.end());
+  std::vector<std::string> folders{plat::shell::SystemTempFolder(),
+                                   std::filesystem::absolute(std::filesystem::path(page)).parent_path().string()};
+  if (!TakeAllowedFolders(rest, folders)) return false;
+  // A page may name for upload only files in these folders; what the user picks is never limited.
+  plat::shell::SetPageFileFolders(folders);
+  return true;
+}
+
 int RunCommand(std::span<const std::string> args) {
   if (args.empty()) return Usage("run needs a page");
   std::string error;
-  auto actions = ParseActions(args.subspan(1), &error);
+  std::vector<std::string> rest;
+  if (!SetPageFilePolicy(args.front(), args.subspan(1), rest)) return Usage("--allow-files needs a folder");
+  auto actions = ParseActions(rest, &error);
   if (!actions) return Usage(error);
   auto page = LoadPage(args.front(), &error);
   if (!page) {
@@ -198,7 +231,9 @@ int ShowCommand(std::span<const std::string> args) {
   if (headless) args = args.subspan(1);
   if (args.empty()) return Usage("show needs a page");
   std::string error;
-  auto actions = ParseActions(args.subspan(1), &error);
+  std::vector<std::string> rest;
+  if (!SetPageFilePolicy(args.front(), args.subspan(1), rest)) return Usage("--allow-files needs a folder");
+  auto actions = ParseActions(rest, &error);
   if (!actions) return Usage(error);
   auto page = LoadPage(args.front(), &error);
   if (!page) {

@@ -16,7 +16,9 @@ plat::DWORD UploadWorker::Run() {
   // the body and add form fields of its own.
   plat::kernel::SeedFromSecureSource();
   try {
-    Upload();
+    // A stop that closed the request before its status was read leaves a status of 0 behind: that
+    // too is the cancel. Only a reply stored stands against a late stop.
+    if (!Upload() && StopRequested()) m_bCancelled = 1;
   } catch (const plat::inet::InternetException& failure) {
     ReportFailure({Kind::Internet, failure.GetErrorCode(), failure.GetDescription()});
   } catch (const CBasicHttpException& failure) {
@@ -38,6 +40,12 @@ plat::DWORD UploadWorker::Run() {
 }
 
 void UploadWorker::ReportFailure(UploadFailure failure) {
+  // The user's stop closes the request, so the run fails wherever it was: that is the cancel, not a
+  // failure to tell anyone about.
+  if (StopRequested()) {
+    m_bCancelled = 1;
+    return;
+  }
   m_failure = std::move(failure);
   if (m_reports.failure != nullptr) m_reports.failure(m_reports.context, *m_failure);
 }

@@ -2,6 +2,9 @@
 // the attribute forms a page may use.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -79,6 +82,13 @@ TEST(HtmlPageTest, LoadingReportsPagesThatCannotBeRead) {
   // A device that never ends is refused at the size bound, not read until memory runs out.
   EXPECT_FALSE(LoadPage("/dev/zero", &error));
   EXPECT_NE(error.find("larger than 64 MiB"), std::string::npos) << error;
+
+  // A named pipe is refused, not waited on until a writer comes.
+  auto fifo = std::filesystem::temp_directory_path() / ("drev-fifo-" + std::to_string(getpid()) + ".html");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(LoadPage(fifo.string(), &error));
+  EXPECT_NE(error.find("it is a pipe or a socket, not a file"), std::string::npos) << error;
+  std::filesystem::remove(fifo);
 
   auto path = std::filesystem::temp_directory_path() / ("drev-page-" + std::to_string(getpid()) + ".html");
   std::ofstream(path) << "<script>\nvar a;</script>";
