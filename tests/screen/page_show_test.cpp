@@ -226,10 +226,23 @@ TEST_F(PageShowTest, ByKeyboardAloneTabMovesTheFocusMarkEnterSendsEscapeCancelsA
   for (int i = 0; i < 300 && receiver.Output().find("POST ") == std::string::npos; ++i) std::this_thread::sleep_for(100ms);
   EXPECT_EQ(receiver.Output().find("-> 200"), std::string::npos) << "the cancelled upload was taken whole";
 
-  // Space on the next button: window.close() ends the run with 0.
+  // The focus goes on into the control: Down there selects the first row, drawn in the colours of a
+  // list with the focus. Shift+Tab comes back to the page's button.
   Xdo("windowfocus --sync " + std::to_string(window));
   Xdo("key Tab");
   marked(close, send);
+  const plat::RECT list{8, 40, 508, 190};
+  Xdo("key Tab");
+  Xdo("key Down");
+  std::this_thread::sleep_for(400ms);
+  auto selected = Snapshot(window);
+  ASSERT_TRUE(selected);
+  EXPECT_GT(Differing(*selected, *unfocused, list), 500) << "the list's row shows no selection after Tab and Down";
+  EXPECT_EQ(Differing(*selected, *unfocused, close), 0) << "the button kept its focus mark";
+  Xdo("key shift+Tab");
+  marked(close, send);
+
+  // Space on that button: window.close() ends the run with 0.
   Xdo("key space");
   EXPECT_EQ(ExitStatusWithin(show.Pid(), 10s), 0) << "space did not press the focused button";
 }
