@@ -253,15 +253,23 @@ TEST_F(ScreenTest, KoreanNamesPickedInTheChooserAndDroppedAreRowsAndGoOutAsCp949
   ASSERT_TRUE(host_->WaitFor("result AttachFiles"));
   ASSERT_EQ(CountSeen("event OnFileAppended(13, 13)"), 1) << "the file typed in Korean did not arrive";
 
-  // Dragged from another client: its URI carries the name percent-encoded, as file managers send it.
+  // Dragged from another client: the URIs carry the names percent-encoded, as file managers send
+  // them. A name that CP949 cannot hold is left out of the drop with a box naming it; the Korean one
+  // arrives once the box is answered.
+  const std::string smiley = File("\xF0\x9F\x99\x82 메모.txt", 2);
   {
-    Child source({Bin("drag-source"), FileUri(photos)}, {{"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+    Child source({Bin("drag-source"), FileUri(smiley), FileUri(photos)}, {{"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
     ASSERT_TRUE(source.WaitFor("ready", 15s));
     unsigned long sourceWindow = FindXWindow("^drag source$");
     ASSERT_NE(sourceWindow, 0u);
     DragOnto(sourceWindow, 300, 100);
+    unsigned long box = FindXWindow("^파일 끌어 놓기$");
+    ASSERT_NE(box, 0u) << "no box for the name CP949 cannot hold";
+    Xdo("windowfocus --sync " + std::to_string(box));
+    Xdo("key Return");
     ASSERT_TRUE(host_->WaitFor("event OnFileAppended(6, 19)", 10s)) << "the dropped Korean name did not arrive";
   }
+  EXPECT_EQ(CountSeen("event OnFileAppended"), 2) << "a name CP949 cannot hold was taken";
 
   // The rows name the files as they are called on disk.
   host_->Send("row 0 1");
