@@ -45,13 +45,18 @@ CAttachFile* CMainFrm::GetRecord(int row) {
 void CMainFrm::AdoptRecord(int row, std::unique_ptr<CAttachFile> record) {
   if (!record || !m_ctlList.GetSafeHwnd()) return;
   // The row owns the record only once the list has taken it; a refused one is destroyed here.
-  if (m_ctlList.SetItemData(row, reinterpret_cast<plat::win::DWORD_PTR>(record.get()))) record.release();
+  if (!m_ctlList.SetItemData(row, reinterpret_cast<plat::win::DWORD_PTR>(record.get()))) return;
+  m_nRowBytes = WrapAdd(m_nRowBytes, record->m_nSize);
+  if (record->m_bServer == 0) ++m_nLocalRows;
+  record.release();
 }
 
 std::unique_ptr<CAttachFile> CMainFrm::TakeRecord(int row) {
   CAttachFile* record = GetRecord(row);
   if (!record) return nullptr;
   m_ctlList.SetItemData(row, 0);
+  m_nRowBytes = WrapSub(m_nRowBytes, record->m_nSize);
+  if (record->m_bServer == 0) --m_nLocalRows;
   return std::unique_ptr<CAttachFile>(record);
 }
 
@@ -61,12 +66,9 @@ void CMainFrm::UpdateTotals() {
   if (!m_pTotals) return;
   ATTACH_TOTALS totals;
   const int rows = GetRowCount();
-  for (int row = 0; row < rows; ++row) {
-    const CAttachFile* record = GetRecord(row);
-    ++totals.nFileCount;
-    ++totals.nTotalCount;
-    if (record) totals.nFileSize = WrapAdd(totals.nFileSize, record->m_nSize);
-  }
+  totals.nFileCount += rows;
+  totals.nTotalCount += rows;
+  totals.nFileSize = WrapAdd(totals.nFileSize, m_nRowBytes);
   for (const auto& record : m_listImage) {
     ++totals.nImageCount;
     ++totals.nTotalCount;
@@ -80,11 +82,7 @@ void CMainFrm::UpdateTotals() {
 std::int16_t CMainFrm::GetFileCount(const std::string& type) {
   std::int32_t count = 0;
   if (type == "ATTACH_FILE") {
-    const int rows = GetRowCount();
-    for (int row = 0; row < rows; ++row) {
-      const CAttachFile* record = GetRecord(row);
-      if (record && record->m_bServer == 0) ++count;
-    }
+    count = m_nLocalRows;
   } else if (type == "ATTACH_IMAGE") {
     for (const auto& record : m_listImage)
       if (record->m_bServer == 0) ++count;
@@ -98,11 +96,7 @@ std::int16_t CMainFrm::GetFileCount(const std::string& type) {
 }
 
 std::int32_t CMainFrm::GetUploadSize() {
-  std::int32_t sum = 0;
-  const int rows = GetRowCount();
-  for (int row = 0; row < rows; ++row)
-    if (const CAttachFile* record = GetRecord(row)) sum = WrapAdd(sum, record->m_nSize);
-  return WrapSub(sum, DeletedNonImageSize(m_listDelete));
+  return WrapSub(m_nRowBytes, DeletedNonImageSize(m_listDelete));
 }
 
 std::int32_t CMainFrm::GetImageUploadSize() {
@@ -121,10 +115,9 @@ void CMainFrm::setScrapYn(bool scrapYn) { m_bScrap = scrapYn ? 1 : 0; }
 
 void CMainFrm::RemoveAllItems() {
   if (m_bScrap) return;
-  for (int row = GetRowCount() - 1; row >= 0; --row) {
-    TakeRecord(row);  // destroyed here, before the row goes
-    m_ctlList.DeleteItem(row);
-  }
+  // Every record goes first, then every row in one step, with one repaint rather than one a row.
+  for (int row = GetRowCount() - 1; row >= 0; --row) TakeRecord(row);
+  if (m_ctlList.GetSafeHwnd()) m_ctlList.DeleteAllItems();
 }
 
 void CMainFrm::RemoveAllImages() {

@@ -54,8 +54,13 @@ class CMainFrm : public plat::win::CDialog {
   // are skipped) and releases the drop. Nothing but the release in scrap mode.
   void OnDropFiles(plat::shell::HDROP hDropInfo);
   // Adds a local image under form field `paramName` to m_listImage. Nothing in scrap mode or when
-  // the file cannot be read (the reason is shown).
-  void AddImage(const std::string& paramName, const std::string& strFilePath);
+  // the file cannot be read (the reason is shown). The page names this file, not the user, so it
+  // must lie in a folder the host allows a page to name (plat::shell::IsPageFileAllowed, symbolic
+  // links and ".." resolved); any other is refused as a file that cannot be opened, with the
+  // system's "access denied" text. `pathLossless` false (the script's path had characters CP949
+  // lacks, now '?') refuses it with a message as the open-file dialog and drops do: the text would
+  // name another file.
+  void AddImage(const std::string& paramName, const std::string& strFilePath, bool pathLossless = true);
   // Adds a file the server holds: an image to m_listImage, anything else as a grey row (subject to
   // the count limit). Works in scrap mode too. `bIsImageFile` is 0 or 1.
   void AddPreUploadFile(const std::string& filename, std::int32_t fileid, std::int32_t filesize,
@@ -168,6 +173,11 @@ class CMainFrm : public plat::win::CDialog {
   std::unique_ptr<ATTACH_TOTALS> m_pTotals;  // from dialog initialisation to WM_DESTROY
   plat::shell::COleDropTarget m_dropTarget;  // registered for the dialog window; takes no OLE data
   std::int32_t m_nMaxUploadSize = 0;     // upload size limit
+  // Kept as records enter rows (AdoptRecord) and leave them (TakeRecord), so that the totals, the
+  // counts and the upload size cost the same at 1,000 rows as at 10: the wrapped sum of the rows'
+  // sizes, and the number of rows holding a record of a local file.
+  std::int32_t m_nRowBytes = 0;
+  std::int32_t m_nLocalRows = 0;
   std::uint8_t m_bScrap = 0;             // scrap mode
   IUploadControl* const m_pControl;                // the owning control; not owned
   const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles

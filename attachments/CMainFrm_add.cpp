@@ -15,6 +15,7 @@
 #include "platform/registry/registry.h"
 #include "platform/shell/file_dialog.h"
 #include "platform/shell/file_drop.h"
+#include "platform/shell/page_files.h"
 #include "platform/shell/system_icons.h"
 #include "platform/text/text.h"
 #include "platform/win/backend.h"
@@ -127,8 +128,18 @@ void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
   shell::DragFinish(hDropInfo);
 }
 
-void CMainFrm::AddImage(const std::string& paramName, const std::string& strFilePath) {
+void CMainFrm::AddImage(const std::string& paramName, const std::string& strFilePath, bool pathLossless) {
   if (m_bScrap || IsUploadRunning()) return;
+  if (!pathLossless) {
+    ShowMessage(GetSafeHwnd(), strFilePath + "\r\n" +
+                                   plat::text::Ansi("파일 이름에 이 시스템의 문자(코드 페이지 949)로 나타낼 수 없는 "
+                                                    "글자가 있어 이 파일은 추가하지 않았습니다."));
+    return;
+  }
+  if (!shell::IsPageFileAllowed(strFilePath)) {
+    ShowMessage(GetSafeHwnd(), SystemErrorText(plat::kernel::ERROR_ACCESS_DENIED));
+    return;
+  }
   std::int32_t size = 0;
   std::int64_t bytes = 0;
   if (!ReadFileSize(strFilePath, size, &bytes)) return;

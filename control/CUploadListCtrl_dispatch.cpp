@@ -36,7 +36,10 @@ void CUploadListCtrl::BuildMethods() {
   t.Method(d::SetReferer, "SetReferer", [this](string refer) { m_pSettings->Referer = std::move(refer); },
            {"strRefer"});
   t.Method(d::GetServerResponse, "GetServerResponse", [this]() -> string { return GetServerResponse(); });
-  t.Method(d::AddImage, "AddImage", [&m](string name, string path) { m.AddImage(name, path); },
+  // The path must reach the manager unchanged: one whose characters CP949 lacks would name another
+  // file once they became '?'.
+  t.Method(d::AddImage, "AddImage",
+           [&m](string name, plat::com::CheckedText path) { m.AddImage(name, path.text, path.lossless); },
            {"paramName", "strFilePath"});
   t.Method(d::GetFileCount, "GetFileCount", [&m](string type) -> int16_t { return m.GetFileCount(type); },
            {"FILE_TYPE"});

@@ -167,14 +167,15 @@ HRESULT ControlHost::IsDirty() {
 
 // ----- windows -----
 
-HRESULT ControlHost::CreateWindows(int width, int height) {
+HRESULT ControlHost::CreateWindows(int width, int height, pw::HWND parent) {
   if (hostWindow_) return pc::E_UNEXPECTED;
   auto window = As<IControlWindow>();
   if (!window) return pc::E_NOINTERFACE;
   RegisterHostClass();
-  // A frameless pop-up: its client area is its whole rectangle.
-  hostWindow_ = pw::CreateWindowEx(0, kHostClass, "DREV host", pw::WS_POPUP | pw::WS_VISIBLE | pw::WS_CLIPCHILDREN,
-                                   0, 0, width, height, nullptr, 0, nullptr);
+  // A frameless pop-up or child: its client area is its whole rectangle.
+  const plat::DWORD kind = parent ? pw::WS_CHILD : pw::WS_POPUP;
+  hostWindow_ = pw::CreateWindowEx(0, kHostClass, "DREV host", kind | pw::WS_VISIBLE | pw::WS_CLIPCHILDREN, 0, 0,
+                                   width, height, parent, 0, nullptr);
   if (!hostWindow_) return pc::E_FAIL;
   pw::HWND control = nullptr;
   HRESULT hr = window->CreateControlWindow(hostWindow_, plat::RECT{0, 0, width, height}, &control);
@@ -187,7 +188,17 @@ HRESULT ControlHost::CreateWindows(int width, int height) {
 
 HRESULT ControlHost::Resize(int width, int height) {
   if (!hostWindow_) return pc::E_UNEXPECTED;
-  pw::MoveWindow(hostWindow_, 0, 0, width, height, plat::TRUE);
+  plat::RECT at{};
+  pw::GetWindowRect(hostWindow_, &at);
+  if (pw::HWND parent = pw::GetParent(hostWindow_)) {
+    plat::POINT origin{at.left, at.top};
+    pw::ScreenToClient(parent, &origin);
+    at.left = origin.x;
+    at.top = origin.y;
+  } else {
+    at = plat::RECT{};
+  }
+  pw::MoveWindow(hostWindow_, at.left, at.top, width, height, plat::TRUE);
   auto window = As<IControlWindow>();
   return window ? window->SetObjectRects(plat::RECT{0, 0, width, height}) : pc::E_NOINTERFACE;
 }

@@ -96,9 +96,10 @@ class ControlHost {
   plat::HRESULT IsDirty();
 
   // ----- windows -----
-  // Creates a top-level host window whose client area is width x height, and the control's window
-  // as its child filling that area. E_UNEXPECTED when the host already has its window.
-  plat::HRESULT CreateWindows(int width, int height);
+  // Creates a host window whose client area is width x height, and the control's window as its
+  // child filling that area. The host window is a top-level one, or with `parent` a child of it at
+  // its top-left corner. E_UNEXPECTED when the host already has its window.
+  plat::HRESULT CreateWindows(int width, int height, plat::win::HWND parent = nullptr);
   // Gives the host window's client area the new size and the control's window the same.
   plat::HRESULT Resize(int width, int height);
   plat::win::HWND HostWindow() const { return hostWindow_; }

@@ -12,7 +12,13 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string* w
     return std::nullopt;
   };
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return fail("it is a folder");
+  const std::filesystem::file_status status = std::filesystem::status(path, ec);
+  if (std::filesystem::is_directory(status)) return fail("it is a folder");
+  // A named pipe would be waited on for ever (its open blocks until a writer comes), and neither it
+  // nor a socket holds a page, a script or a state. A device is read up to the bound like a file.
+  if (std::filesystem::is_fifo(status) || std::filesystem::is_socket(status)) {
+    return fail("it is a pipe or a socket, not a file");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) return fail("it cannot be opened");
   std::string bytes;

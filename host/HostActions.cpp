@@ -37,6 +37,7 @@ const std::map<std::string, ActionShape>& Shapes() {
       {"--eval", {Kind::kEval, false}},          {"--cancel-after-bytes", {Kind::kCancelAfterBytes, false}},
       {"--snapshot", {Kind::kSnapshot, false}},  {"--progress-snapshot", {Kind::kProgressSnapshot, false}},
       {"--save-state", {Kind::kSaveState, false}}, {"--load-state", {Kind::kLoadState, false}},
+      {"--page-snapshot", {Kind::kPageSnapshot, false}},
   };
   return shapes;
 }
@@ -100,7 +101,8 @@ std::optional<std::vector<HostAction>> ParseActions(std::span<const std::string>
 bool ActionRunner::Perform(const HostAction& action, std::string* error) {
   ControlHost* host = page_.FirstObject();
   const bool needsObject = action.kind != Kind::kChoose && action.kind != Kind::kEval &&
-                           action.kind != Kind::kCancelAfterBytes && action.kind != Kind::kProgressSnapshot;
+                           action.kind != Kind::kCancelAfterBytes && action.kind != Kind::kProgressSnapshot &&
+                           action.kind != Kind::kPageSnapshot;
   if (needsObject && !host) {
     *error = "the page has no object to act on";
     return false;
@@ -124,6 +126,10 @@ bool ActionRunner::Perform(const HostAction& action, std::string* error) {
     case Kind::kProgressSnapshot: watcher_.SnapshotAtFirstProgress(action.words.front()); break;
     case Kind::kSaveState: done = SaveState(action.words.front(), error); break;
     case Kind::kLoadState: done = LoadState(action.words.front(), error); break;
+    case Kind::kPageSnapshot:
+      *error = "--page-snapshot: only a page shown with drevhost show has a window of its own";
+      done = false;
+      break;
   }
   pw::PumpPendingMessages();
   return done;

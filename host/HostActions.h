@@ -24,6 +24,7 @@ struct HostAction {
     kProgressSnapshot,  // --progress-snapshot PNG: the progress dialog at its first progress report
     kSaveState,         // --save-state FILE
     kLoadState,         // --load-state FILE
+    kPageSnapshot,      // --page-snapshot PNG: the page's window (show only)
   };
   Kind kind;
   std::vector<std::string> words;  // the files, the script, the path

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
 #include <memory>
 
 #include "host/FileBytes.h"
@@ -83,16 +84,205 @@ PageScript ReadScript(xmlNode* node, const std::string& baseDir) {
   return script;
 }
 
-// Walks the tree in document order, collecting objects and scripts (objects nested in objects too).
-void Walk(xmlNode* node, const std::string& baseDir, Page& page) {
+// Walks the tree in document order, collecting objects and scripts (objects nested in objects too)
+// and the element of each object.
+void Walk(xmlNode* node, const std::string& baseDir, Page& page, std::vector<xmlNode*>& objectNodes) {
   for (; node; node = node->next) {
-    if (IsName(node, "object")) page.objects.push_back(ReadObject(node));
+    if (IsName(node, "object")) {
+      page.objects.push_back(ReadObject(node));
+      objectNodes.push_back(node);
+    }
     if (IsName(node, "script")) {
       page.scripts.push_back(ReadScript(node, baseDir));
       continue;
     }
-    Walk(node->children, baseDir, page);
+    Walk(node->children, baseDir, page, objectNodes);
   }
+}
+
+bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// The words of a text: runs between white space, a non-breaking space (U+00A0) kept inside its word
+// as a plain space.
+std::vector<std::string> Words(std::string_view text) {
+  std::vector<std::string> words;
+  std::string word;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsSpace(text[i])) {
+      if (!word.empty()) words.push_back(std::move(word));
+      word.clear();
+    } else if (text[i] == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
+      word += ' ';
+      ++i;
+    } else {
+      word += text[i];
+    }
+  }
+  if (!word.empty()) words.push_back(std::move(word));
+  return words;
+}
+
+std::string Collapsed(std::string_view text) {
+  std::string out;
+  for (const std::string& word : Words(text)) out += (out.empty() ? "" : " ") + word;
+  return out;
+}
+
+int PositiveNumber(const std::string& text, int fallback) {
+  int value = ParseLength(text, 0, 0);
+  return value > 0 ? value : fallback;
+}
+
+// What the body's elements are to the flow.
+struct BlockKind {
+  const char* name;
+  int margin;  // pixels above and below
+};
+constexpr BlockKind kBlocks[] = {
+    {"h1", 16}, {"h2", 14}, {"h3", 12}, {"h4", 10}, {"h5", 10}, {"h6", 10}, {"p", 10}, {"blockquote", 10},
+    {"ul", 10}, {"ol", 10}, {"dl", 10}, {"pre", 10}, {"div", 0}, {"form", 0}, {"li", 0}, {"dt", 0}, {"dd", 0},
+    {"table", 0}, {"tr", 0}, {"fieldset", 0}, {"legend", 0}, {"section", 0}, {"article", 0}, {"header", 0},
+    {"footer", 0}, {"nav", 0}, {"main", 0}, {"aside", 0}, {"center", 0}, {"address", 0}, {"caption", 0},
+    {"figure", 0}, {"figcaption", 0}, {"hr", 0}, {"body", 0},
+};
+// Elements whose content is not shown: the head's, scripts, styles, and what the host does not draw.
+constexpr const char* kHidden[] = {"head", "title", "script", "style", "noscript", "template", "select",
+                                   "img", "iframe", "map", "svg", "canvas", "audio", "video"};
+
+class FlowReader {
+ public:
+  FlowReader(Page& page, const std::vector<xmlNode*>& objectNodes) : page_(page), objectNodes_(objectNodes) {}
+
+  void Read(xmlNode* node) {
+    for (; node; node = node->next) {
+      if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+        Text(reinterpret_cast<const char*>(node->content ? node->content : reinterpret_cast<const xmlChar*>("")));
+        continue;
+      }
+      if (node->type != XML_ELEMENT_NODE) continue;
+      const std::string name = reinterpret_cast<const char*>(node->name);
+      if (std::any_of(std::begin(kHidden), std::end(kHidden), [&](const char* h) { return name == h; })) continue;
+      if (name == "br") {
+        Break(0, true);
+      } else if (name == "object") {
+        Object(node);
+      } else if (name == "button" || name == "input" || name == "textarea") {
+        Control(node, name);
+      } else if (const BlockKind* block = Block(name)) {
+        const int heading = name.size() == 2 && name[0] == 'h' ? name[1] - '0' : 0;
+        Break(block->margin, false);
+        const int outer = heading_;
+        if (heading) heading_ = heading;
+        Read(node->children);
+        heading_ = outer;
+        Break(block->margin, false);
+      } else {
+        if (name == "td" || name == "th") space_ = true;
+        Read(node->children);
+        if (name == "td" || name == "th") space_ = true;
+      }
+    }
+  }
+
+ private:
+  static const BlockKind* Block(const std::string& name) {
+    for (const BlockKind& block : kBlocks)
+      if (name == block.name) return &block;
+    return nullptr;
+  }
+
+  void Text(std::string_view text) {
+    if (text.empty()) return;
+    if (IsSpace(text.front())) space_ = true;
+    for (std::string& word : Words(text)) {
+      FlowItem item;
+      item.kind = FlowItem::Kind::kWord;
+      item.text = std::move(word);
+      item.heading = heading_;
+      Add(std::move(item));
+      space_ = true;
+    }
+    if (!IsSpace(text.back())) space_ = false;
+  }
+
+  void Add(FlowItem item) {
+    item.spaceBefore = space_ && !lineStart_;
+    lineStart_ = false;
+    space_ = false;
+    page_.flow.push_back(std::move(item));
+  }
+
+  void Break(int margin, bool newline) {
+    FlowItem item;
+    item.kind = FlowItem::Kind::kBreak;
+    item.margin = margin;
+    item.newline = newline;
+    page_.flow.push_back(std::move(item));
+    lineStart_ = true;
+    space_ = false;
+  }
+
+  void Object(xmlNode* node) {
+    auto at = std::find(objectNodes_.begin(), objectNodes_.end(), node);
+    if (at == objectNodes_.end()) return;
+    FlowItem item;
+    item.kind = FlowItem::Kind::kObject;
+    item.index = static_cast<int>(at - objectNodes_.begin());
+    Add(std::move(item));
+  }
+
+  void Control(xmlNode* node, const std::string& name) {
+    PageControl control;
+    control.id = Attr(node, "id");
+    control.line = static_cast<int>(xmlGetLineNo(node));
+    if (name == "button") {
+      control.value = Collapsed(Content(node));
+      control.onclick = Attr(node, "onclick");
+    } else if (name == "textarea") {
+      control.kind = PageControl::Kind::kTextArea;
+      control.value = Content(node);
+      // As in a browser, a line feed right after the start tag is not part of the text.
+      if (control.value.starts_with("\r\n")) control.value.erase(0, 2);
+      else if (control.value.starts_with("\n")) control.value.erase(0, 1);
+      control.cols = PositiveNumber(Attr(node, "cols"), 20);
+      control.rows = PositiveNumber(Attr(node, "rows"), 2);
+    } else {
+      const std::string type = Lower(Trim(Attr(node, "type")));
+      control.value = Attr(node, "value");
+      if (type.empty() || type == "text") {
+        control.kind = PageControl::Kind::kTextInput;
+        control.size = PositiveNumber(Attr(node, "size"), 20);
+      } else if (type == "button" || type == "submit" || type == "reset") {
+        if (!xmlHasProp(node, reinterpret_cast<const xmlChar*>("value")))
+          control.value = type == "submit" ? "Submit" : type == "reset" ? "Reset" : "";
+        control.onclick = Attr(node, "onclick");
+      } else if (type == "hidden") {
+        control.kind = PageControl::Kind::kHidden;
+      } else {
+        return;  // check boxes, radio buttons, files, passwords, ...: not shown, not read
+      }
+    }
+    page_.controls.push_back(std::move(control));
+    if (page_.controls.back().kind == PageControl::Kind::kHidden) return;
+    FlowItem item;
+    item.kind = FlowItem::Kind::kControl;
+    item.index = static_cast<int>(page_.controls.size() - 1);
+    Add(std::move(item));
+  }
+
+  Page& page_;
+  const std::vector<xmlNode*>& objectNodes_;
+  int heading_ = 0;
+  bool space_ = false;
+  bool lineStart_ = true;
+};
+
+xmlNode* FindElement(xmlNode* node, const char* name) {
+  for (; node; node = node->next) {
+    if (IsName(node, name)) return node;
+    if (xmlNode* found = FindElement(node->children, name)) return found;
+  }
+  return nullptr;
 }
 
 bool IsIdentifier(std::string_view s) {
@@ -110,7 +300,12 @@ Page ParsePage(std::string_view html, const std::string& baseDir) {
   const int options = HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
   std::unique_ptr<xmlDoc, DocDeleter> doc(
       htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, encoding, options));
-  if (doc) Walk(xmlDocGetRootElement(doc.get()), baseDir, page);
+  if (!doc) return page;
+  xmlNode* root = xmlDocGetRootElement(doc.get());
+  std::vector<xmlNode*> objectNodes;
+  Walk(root, baseDir, page, objectNodes);
+  if (xmlNode* title = FindElement(root, "title")) page.title = Collapsed(Content(title));
+  if (xmlNode* body = FindElement(root, "body")) FlowReader(page, objectNodes).Read(body->children);
   return page;
 }
 

@@ -1,5 +1,6 @@
-// A page as drevhost runs it: its <object> elements with their <param>s, and its <script> blocks in
-// document order, read with libxml2's HTML parser.
+// A page as drevhost runs it: its <object> elements with their <param>s, its <script> blocks in
+// document order, and for a page on screen its title, form controls and body text in document
+// order, read with libxml2's HTML parser.
 #pragma once
 
 #include <optional>
@@ -31,10 +32,47 @@ struct PageScript {
   int line = 0;          // of the <script> start tag: the block's first line
 };
 
+// A form control of the body: <button>, <input type=button|submit|text|hidden> (no type is text),
+// <textarea>. Other inputs (check boxes, files, passwords, ...) and <select> are not read.
+struct PageControl {
+  enum class Kind {
+    kButton,     // <button>, <input type=button>, <input type=submit>
+    kTextInput,  // <input type=text>
+    kTextArea,   // <textarea>
+    kHidden,     // <input type=hidden>: a value for scripts, nothing on screen
+  };
+  Kind kind = Kind::kButton;
+  std::string id;
+  std::string value;    // a button's label; the text of an input or a text area
+  std::string onclick;  // a button's onclick script
+  int size = 20;        // <input size>: its width in characters
+  int cols = 20;        // <textarea cols rows>
+  int rows = 2;
+  int line = 0;         // of the start tag
+};
+
+// One piece of the body's flow, in document order. Text comes as words (runs without white space);
+// a block element (<p>, <div>, <h1>, <form>, <li>, ...) and <br> put a break before and after
+// themselves, which ends the line.
+struct FlowItem {
+  enum class Kind { kBreak, kWord, kObject, kControl };
+  Kind kind = Kind::kWord;
+  std::string text;          // kWord: UTF-8, a non-breaking space kept as a plain space
+  int heading = 0;           // kWord: 1 to 6 inside <h1>..<h6>, else 0
+  bool spaceBefore = false;  // white space separates it from the piece before on its line
+  int margin = 0;            // kBreak: the empty space the block asks for, in pixels (adjoining
+                             // breaks keep the largest)
+  bool newline = false;      // kBreak of a <br>: ends the line even when it is empty
+  int index = -1;            // kObject: into Page::objects; kControl: into Page::controls
+};
+
 struct Page {
   std::string path;
+  std::string title;  // the <title>'s text, white space collapsed; empty when none
   std::vector<PageObject> objects;
   std::vector<PageScript> scripts;
+  std::vector<PageControl> controls;
+  std::vector<FlowItem> flow;  // what <body> shows, for a page on screen
 };
 
 // The size given to an <object> without a usable width or height, as browsers do.

@@ -15,7 +15,10 @@ void PageOutput::Line(std::string_view utf8) {
   std::fflush(out_);
 }
 
-void PageOutput::Alert(std::string_view text) { Line("alert " + EscapeForLine(text)); }
+void PageOutput::Alert(std::string_view text) {
+  Line("alert " + EscapeForLine(text));
+  if (onAlert) onAlert(std::string(text));
+}
 
 void PageOutput::MessageBox(std::string_view caption, std::string_view text) {
   Line("messagebox " + EscapeForLine(caption) + ": " + EscapeForLine(text));
@@ -23,6 +26,7 @@ void PageOutput::MessageBox(std::string_view caption, std::string_view text) {
 
 void PageOutput::ScriptError(int line, std::string_view message) {
   Line("script error at line " + std::to_string(line) + ": " + EscapeForLine(message));
+  if (onScriptError) onScriptError(line, std::string(message));
 }
 
 void PageOutput::EvalResult(std::string_view text) { Line("eval " + EscapeForLine(text)); }
@@ -31,10 +35,11 @@ namespace {
 plat::win::MessageBoxHook g_previousHook;
 }  // namespace
 
-MessageBoxPrinter::MessageBoxPrinter(PageOutput& output) {
-  g_previousHook = plat::win::SetMessageBoxHook([&output](const plat::win::MessageBoxRecord& box) {
+MessageBoxPrinter::MessageBoxPrinter(PageOutput& output, bool show) {
+  g_previousHook = plat::win::SetMessageBoxHook([&output, show](const plat::win::MessageBoxRecord& box) {
     output.MessageBox(plat::text::Cp949ToUtf8(box.caption), plat::text::Cp949ToUtf8(box.text));
-    return plat::win::IDOK;
+    if (!show) return plat::win::IDOK;
+    return plat::win::GetBackend().ShowMessageBox(box.owner, box.text, box.caption, box.type);
   });
 }
 

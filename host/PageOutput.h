@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -28,16 +29,22 @@ class PageOutput {
   void ScriptError(int line, std::string_view message);
   void EvalResult(std::string_view text);
 
+  // A page on screen also shows its alerts and script errors to the person: these run on the page's
+  // thread after the line is printed (UTF-8 texts).
+  std::function<void(const std::string& text)> onAlert;
+  std::function<void(int line, const std::string& message)> onScriptError;
+
  private:
   std::FILE* out_;
   std::mutex mutex_;
 };
 
-// Routes the platform's message boxes (CP949 texts) to `output` as "messagebox" lines, answering
-// each with OK at once, while the object lives; the previous hook comes back afterwards.
+// Routes the platform's message boxes (CP949 texts) to `output` as "messagebox" lines while the
+// object lives, answering each with OK at once, or, with `show`, after the backend has shown it and
+// the person answered; the previous hook comes back afterwards.
 class MessageBoxPrinter {
  public:
-  explicit MessageBoxPrinter(PageOutput& output);
+  explicit MessageBoxPrinter(PageOutput& output, bool show = false);
   ~MessageBoxPrinter();
   MessageBoxPrinter(const MessageBoxPrinter&) = delete;
   MessageBoxPrinter& operator=(const MessageBoxPrinter&) = delete;

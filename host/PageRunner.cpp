@@ -9,6 +9,7 @@
 namespace drev::host {
 
 namespace pc = plat::com;
+namespace pw = plat::win;
 
 PageRunner::PageRunner(PageOutput& output) : output_(output), pageThread_(std::this_thread::get_id()) {}
 
@@ -19,16 +20,25 @@ PageRunner::~PageRunner() {
   while (!objects_.empty()) objects_.pop_back();
 }
 
-bool PageRunner::CreateObjects(const Page& page, CreateFailure* failure, std::string* error) {
+bool PageRunner::CreateObjects(const Page& page, CreateFailure* failure, std::string* error, pw::HWND parent) {
   engine_ = std::make_unique<ScriptEngine>(output_, std::filesystem::path(page.path).filename().string());
-  for (const PageObject& element : page.objects) {
+  for (std::size_t i = 0; i < page.objects.size(); ++i) {
+    const PageObject& element = page.objects[i];
     if (element.classid.empty()) continue;
-    if (!CreateObject(element, failure, error)) return false;
+    if (!CreateObject(element, failure, error, parent)) return false;
+    objects_.back()->element = i;
   }
   return true;
 }
 
-bool PageRunner::CreateObject(const PageObject& element, CreateFailure* failure, std::string* error) {
+ControlHost* PageRunner::ObjectOf(std::size_t elementIndex) const {
+  for (const auto& object : objects_)
+    if (object->element == elementIndex) return object->host.get();
+  return nullptr;
+}
+
+bool PageRunner::CreateObject(const PageObject& element, CreateFailure* failure, std::string* error,
+                              pw::HWND parent) {
   const std::string name = "object " + (element.id.empty() ? std::string("(no id)") : "\"" + element.id + "\"") +
                            " at line " + std::to_string(element.line);
   const auto fail = [&](CreateFailure why, const std::string& text) {
@@ -59,7 +69,7 @@ bool PageRunner::CreateObject(const PageObject& element, CreateFailure* failure,
   }
   plat::HRESULT hr = hosted->host->LoadProperties(element.params);
   if (pc::FAILED(hr)) return fail(CreateFailure::kFactoryFailed, "loading its <param>s failed (" + pc::HResultName(hr) + ")");
-  hr = hosted->host->CreateWindows(element.width, element.height);
+  hr = hosted->host->CreateWindows(element.width, element.height, parent);
   if (pc::FAILED(hr)) return fail(CreateFailure::kFactoryFailed, "its window could not be made (" + pc::HResultName(hr) + ")");
   objects_.push_back(std::move(hosted));
   return true;
@@ -80,6 +90,17 @@ void PageRunner::OnEvent(ScriptObject& object, const RecordedEvent& event) {
 }
 
 void PageRunner::RunScripts(const Page& page) {
+  values_.clear();
+  for (const PageControl& control : page.controls) values_.push_back(control.value);
+  for (std::size_t i = 0; i < page.controls.size(); ++i) {
+    if (page.controls[i].id.empty()) continue;
+    if (binder_) {
+      engine_->AddElement(page.controls[i].id, binder_(i));
+    } else {
+      engine_->AddElement(page.controls[i].id, {[this, i] { return values_[i]; },
+                                                [this, i](const std::string& value) { values_[i] = value; }});
+    }
+  }
   for (auto& object : objects_) engine_->AddObject(*object->script);
   for (const PageScript& block : page.scripts) {
     if (!block.forId.empty() || !block.event.empty()) ConnectHandler(block);

@@ -19,6 +19,7 @@ namespace {
 constexpr const char* kEngineKey = DUK_HIDDEN_SYMBOL("drevEngine");
 constexpr const char* kHandlersKey = DUK_HIDDEN_SYMBOL("drevHandlers");
 constexpr const char* kObjectsKey = DUK_HIDDEN_SYMBOL("drevObjects");
+constexpr const char* kElementKey = DUK_HIDDEN_SYMBOL("drevElement");
 
 // A handler that calls its object, whose event calls the handler again, nests native frames of the
 // host and the object between every two handler calls. The engine refuses a call nested too deep
@@ -48,10 +49,46 @@ duk_ret_t GetElementById(duk_context* ctx) {
   return 1;
 }
 
+}  // namespace
+
+// The natives that reach the engine's own state.
+struct EngineNatives {
+  // The element of the called accessor (its index is kept on the function).
+  static ScriptEngine::ElementValue* ElementOf(duk_context* ctx) {
+    ScriptEngine* engine = ScriptEngine::From(ctx);
+    duk_push_current_function(ctx);
+    duk_get_prop_string(ctx, -1, kElementKey);
+    const auto index = static_cast<std::size_t>(duk_get_uint(ctx, -1));
+    duk_pop_2(ctx);
+    return engine && index < engine->elements_.size() ? engine->elements_[index].get() : nullptr;
+  }
+  static duk_ret_t GetValue(duk_context* ctx) {
+    ScriptEngine::ElementValue* element = ElementOf(ctx);
+    const std::string text = element && element->get ? element->get() : std::string();
+    duk_push_lstring(ctx, text.data(), text.size());
+    return 1;
+  }
+  static duk_ret_t SetValue(duk_context* ctx) {
+    ScriptEngine::ElementValue* element = ElementOf(ctx);
+    const std::string text = ValueText(ctx, 0);
+    if (element && element->set) element->set(text);
+    return 0;
+  }
+  static duk_ret_t Close(duk_context* ctx) {
+    ScriptEngine* engine = ScriptEngine::From(ctx);
+    if (engine && engine->close_) engine->close_();
+    return 0;
+  }
+};
+
+namespace {
+
 void DefineGlobals(duk_context* ctx) {
   duk_push_global_object(ctx);
   duk_dup_top(ctx);
   duk_put_prop_string(ctx, -2, "window");
+  duk_push_c_function(ctx, EngineNatives::Close, 0);
+  duk_put_prop_string(ctx, -2, "close");
   duk_push_c_function(ctx, Alert, DUK_VARARGS);
   duk_put_prop_string(ctx, -2, "alert");
   duk_push_object(ctx);
@@ -102,6 +139,26 @@ void ScriptEngine::AddObject(ScriptObject& object) {
     duk_pop(ctx_);
   }
   duk_pop(ctx_);
+}
+
+void ScriptEngine::AddElement(const std::string& id, ElementValue value) {
+  const auto index = static_cast<duk_uint_t>(elements_.size());
+  elements_.push_back(std::make_unique<ElementValue>(std::move(value)));
+  duk_push_global_stash(ctx_);
+  duk_get_prop_string(ctx_, -1, kObjectsKey);
+  duk_push_object(ctx_);
+  duk_push_lstring(ctx_, id.data(), id.size());
+  duk_put_prop_string(ctx_, -2, "id");
+  duk_push_string(ctx_, "value");
+  duk_push_c_function(ctx_, EngineNatives::GetValue, 0);
+  duk_push_uint(ctx_, index);
+  duk_put_prop_string(ctx_, -2, kElementKey);
+  duk_push_c_function(ctx_, EngineNatives::SetValue, 1);
+  duk_push_uint(ctx_, index);
+  duk_put_prop_string(ctx_, -2, kElementKey);
+  duk_def_prop(ctx_, -4, DUK_DEFPROP_HAVE_GETTER | DUK_DEFPROP_HAVE_SETTER | DUK_DEFPROP_SET_ENUMERABLE);
+  duk_put_prop_lstring(ctx_, -2, id.data(), id.size());
+  duk_pop_2(ctx_);
 }
 
 void ScriptEngine::ReportError(int fallbackLine) {

@@ -2,6 +2,7 @@
 // handlers that the page objects' events call.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -32,6 +33,19 @@ class ScriptEngine {
   // attachEvent(name, function) / detachEvent(name, function) for its events. `object` must outlive
   // the engine.
   void AddObject(ScriptObject& object);
+
+  // Makes a form control findable with document.getElementById(id): an object with `id` and a
+  // `value` property read through `get` and written through `set` (UTF-8 text; a value written is
+  // first turned into text, as String() does). An element added under an id that an object or
+  // another element already has is found instead of it.
+  struct ElementValue {
+    std::function<std::string()> get;
+    std::function<void(const std::string&)> set;
+  };
+  void AddElement(const std::string& id, ElementValue value);
+
+  // What window.close() does; without a handler it does nothing.
+  void SetCloseHandler(std::function<void()> handler) { close_ = std::move(handler); }
 
   // Runs a script block whose first line is line `firstLine` of the page. False after a script error.
   bool Run(std::string_view source, int firstLine);
@@ -70,8 +84,12 @@ class ScriptEngine {
   // on the stack on success. False (nothing left on the stack) after a reported error.
   bool CompileAndRun(std::string_view source, int firstLine, unsigned flags, const std::string& fileName);
 
+  friend struct EngineNatives;
+
   PageOutput& output_;
   std::string fileName_;
+  std::vector<std::unique_ptr<ElementValue>> elements_;
+  std::function<void()> close_;
   duk_hthread* ctx_ = nullptr;
   int errors_ = 0;
   int handlerCount_ = 0;

@@ -1,5 +1,6 @@
 // drevhost: registers modules, prints their type libraries, and runs pages that embed their controls.
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -7,14 +8,20 @@
 
 #include "host/HostActions.h"
 #include "host/HtmlPage.h"
+#include "platform/shell/page_files.h"
 #include "host/ModuleLoader.h"
 #include "host/PageOutput.h"
 #include "host/PageRunner.h"
+#include "host/PageWindow.h"
 #include "host/ProgressWatcher.h"
 #include "platform/com/hresult.h"
 #include "platform/kernel/error.h"
 #include "platform/registry/registry.h"
 #include "platform/win/message.h"
+#include "platform/win/paint.h"
+#if DREV_ON_SCREEN
+#include "platform/gtk/screen.h"
+#endif
 
 namespace {
 
@@ -29,11 +36,18 @@ constexpr int kPageUnreadable = 3;
 constexpr int kObjectFailed = 4;    // class not registered, module not loadable, factory failure
 constexpr int kScriptError = 5;
 constexpr int kActionFailed = 6;
+constexpr int kNoDisplay = 7;       // show: no screen to show the page on
 
 constexpr const char* kUsageText =
     "usage: drevhost regsvr [-u] MODULE\n"
     "       drevhost typelib MODULE\n"
-    "       drevhost run PAGE.html [ACTION ...]\n"
+    "       drevhost run PAGE.html [--allow-files DIR ...] [ACTION ...]\n"
+    "       drevhost show [--headless] PAGE.html [--allow-files DIR ...] [ACTION ...]\n"
+    "show puts the page in a window on the screen (DISPLAY or WAYLAND_DISPLAY) and runs until the\n"
+    "window is closed; the actions are performed while it is up. With --headless the window is made\n"
+    "off screen and closed after the actions.\n"
+    "  --allow-files DIR          the page may also name files under DIR for upload (AddImage); the\n"
+    "                             system's temporary folder and the page's own folder always are\n"
     "actions, performed in order after the page's scripts ran (on the page's first object):\n"
     "  --choose FILE...           the answer of the next open-file dialog\n"
     "  --drop FILE...             files dropped on the attachment list\n"
@@ -46,8 +60,10 @@ constexpr const char* kUsageText =
     "  --progress-snapshot PNG    writes the next progress dialog to PNG at its first progress report\n"
     "  --save-state FILE          saves the object's state (its stream) to FILE\n"
     "  --load-state FILE          loads the object's state from FILE\n"
-    "exit status: 0 the page ran; 1 registration failed; 2 usage; 3 page unreadable;\n"
-    "             4 an object could not be made; 5 a script error; 6 an action failed\n";
+    "  --page-snapshot PNG        (show) writes the page's window to PNG\n"
+    "exit status: 0 the page ran (show: its window was closed); 1 registration failed; 2 usage;\n"
+    "             3 page unreadable; 4 an object could not be made; 5 a script error (run and\n"
+    "             show --headless); 6 an action failed; 7 show found no display\n";
 
 int Usage(const std::string& why) {
   if (!why.empty()) std::fprintf(stderr, "drevhost: %s\n", why.c_str());
@@ -120,10 +136,40 @@ int TypeLibCommand(std::span<const std::string> args) {
   return kOk;
 }
 
+// Takes the --allow-files options out of `args`: the folders a page may name files in, besides the
+// system's temporary folder and the page's own folder. False when one lacks its folder.
+bool TakeAllowedFolders(std::vector<std::string>& args, std::vector<std::string>& folders) {
+  for (std::size_t i = 0; i < args.size();) {
+    if (args[i] != "--allow-files") {
+      ++i;
+      continue;
+    }
+    if (i + 1 >= args.size()) return false;
+    folders.push_back(args[i + 1]);
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+  }
+  return true;
+}
+
+// Sets the folders the page at `page` may name files in (the system's temporary folder, the page's
+// own folder and those of --allow-files) and leaves in `rest` the words after the page without the
+// --allow-files options. False when one lacks its folder.
+bool SetPageFilePolicy(const std::string& page, std::span<const std::string> words, std::vector<std::string>& rest) {
+  rest.assign(words.begin(), words.end());
+  std::vector<std::string> folders{plat::shell::SystemTempFolder(),
+                                   std::filesystem::absolute(std::filesystem::path(page)).parent_path().string()};
+  if (!TakeAllowedFolders(rest, folders)) return false;
+  // A page may name for upload only files in these folders; what the user picks is never limited.
+  plat::shell::SetPageFileFolders(folders);
+  return true;
+}
+
 int RunCommand(std::span<const std::string> args) {
   if (args.empty()) return Usage("run needs a page");
   std::string error;
-  auto actions = ParseActions(args.subspan(1), &error);
+  std::vector<std::string> rest;
+  if (!SetPageFilePolicy(args.front(), args.subspan(1), rest)) return Usage("--allow-files needs a folder");
+  auto actions = ParseActions(rest, &error);
   if (!actions) return Usage(error);
   auto page = LoadPage(args.front(), &error);
   if (!page) {
@@ -164,6 +210,96 @@ int RunCommand(std::span<const std::string> args) {
   return status;
 }
 
+// Opens the desktop for `show`; false with the reason when there is none.
+bool OpenScreen(std::string* why) {
+  const char* x11 = std::getenv("DISPLAY");
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  if ((!x11 || !*x11) && (!wayland || !*wayland)) {
+    *why = "neither DISPLAY nor WAYLAND_DISPLAY is set";
+    return false;
+  }
+#if DREV_ON_SCREEN
+  return plat::gtk::OpenScreen(why);
+#else
+  *why = "this drevhost was built without the on-screen backend";
+  return false;
+#endif
+}
+
+int ShowCommand(std::span<const std::string> args) {
+  const bool headless = !args.empty() && args.front() == "--headless";
+  if (headless) args = args.subspan(1);
+  if (args.empty()) return Usage("show needs a page");
+  std::string error;
+  std::vector<std::string> rest;
+  if (!SetPageFilePolicy(args.front(), args.subspan(1), rest)) return Usage("--allow-files needs a folder");
+  auto actions = ParseActions(rest, &error);
+  if (!actions) return Usage(error);
+  auto page = LoadPage(args.front(), &error);
+  if (!page) {
+    std::fprintf(stderr, "drevhost: %s\n", error.c_str());
+    return kPageUnreadable;
+  }
+  if (!headless && !OpenScreen(&error)) {
+    std::fprintf(stderr, "drevhost: show needs a display to put the page on: %s (drevhost run %s runs it without one)\n",
+                 error.c_str(), args.front().c_str());
+    return kNoDisplay;
+  }
+
+  PageOutput output;
+  // On screen a message box is shown and answered by the person; its line is printed all the same.
+  MessageBoxPrinter boxes(output, !headless);
+  PageWindow window(*page, output, PageWindow::Options{.alertBoxes = !headless});
+  if (!window.Window()) {
+    std::fprintf(stderr, "drevhost: the page's window could not be made\n");
+    return kFailed;
+  }
+  int status = kOk;
+  {
+    PageRunner runner(output);
+    CreateFailure failure = CreateFailure::kNone;
+    if (!runner.CreateObjects(*page, &failure, &error, window.Window())) {
+      if (failure == CreateFailure::kClassNotRegistered) error += NotRegisteredNote();
+      std::fprintf(stderr, "drevhost: %s\n", error.c_str());
+      return kObjectFailed;
+    }
+    window.Attach(runner);
+    window.Show();
+    ProgressWatcher watcher;
+    runner.RunScripts(*page);
+    plat::win::PumpPendingMessages();
+
+    ActionRunner actor(runner, watcher);
+    for (const HostAction& action : *actions) {
+      bool done = true;
+      if (action.kind == HostAction::Kind::kPageSnapshot) {
+        done = plat::win::SnapshotWindow(window.Window(), action.words.front()) != 0;
+        if (!done) error = "cannot write the page's snapshot to " + action.words.front();
+      } else {
+        done = actor.Perform(action, &error);
+      }
+      if (!done) {
+        std::fprintf(stderr, "drevhost: %s\n", error.c_str());
+        return kActionFailed;
+      }
+      if (window.Closed()) break;
+    }
+    if (!watcher.Unfinished().empty()) {
+      std::fprintf(stderr, "drevhost: %s\n", watcher.Unfinished().c_str());
+      return kActionFailed;
+    }
+    if (headless) {
+      if (runner.ScriptErrors() > 0) {
+        std::fprintf(stderr, "drevhost: %s: %d script error(s)\n", args.front().c_str(), runner.ScriptErrors());
+        status = kScriptError;
+      }
+    } else {
+      window.RunUntilClosed();
+    }
+  }
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,6 +310,7 @@ int main(int argc, char** argv) {
   if (command == "regsvr") return RegisterCommand(rest);
   if (command == "typelib") return TypeLibCommand(rest);
   if (command == "run") return RunCommand(rest);
+  if (command == "show") return ShowCommand(rest);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsageText, stdout);
     return kOk;

@@ -28,7 +28,7 @@ using ProgressCallback = plat::BOOL (*)(void* param, plat::DWORD fileSize, plat:
 // Failures: a failing HTTP client call throws plat::inet::InternetException with its WinInet error
 // number; the poster's own failures throw CBasicHttpException (100 a file cannot be opened or the block
 // buffer not obtained, 101 a POST whose body kind is neither 0 nor 1, 102 a body too long to declare,
-// 103 a file whose size differs from its recorded one, 104 the callback stopped the upload); a file
+// 103 a file whose size differs from its recorded one or that was written while it was sent, 104 the callback stopped the upload); a file
 // read error throws CFileException. After any failure the request is abandoned: nothing more of the
 // body is sent, and Close (or destruction) closes the connection without completing it.
 class CBasicHttp {

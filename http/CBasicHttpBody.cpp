@@ -92,6 +92,11 @@ void CBasicHttp::SendFileContent(RequestWriter& writer, const CFormItem& item, c
   std::int64_t length = file.Size();
   if (length < 0) throw CFileException(GetLastError(), item.m_strFilePath);
   if (length != static_cast<std::int64_t>(item.m_dwFileSize)) throw CBasicHttpException(HTTPERR_FILE, 0);
+  // Other programs may still write the file (only openers through this layer are refused). A file
+  // overwritten in place keeps its size, so its write and change times tell that what went out is
+  // no longer one version of it.
+  FILE_BASIC_INFO before;
+  if (!file.BasicInfo(before)) throw CFileException(GetLastError(), item.m_strFilePath);
 
   DWORD sent = 0;
   DWORD remaining = item.m_dwFileSize;  // bytes still to send
@@ -121,8 +126,15 @@ void CBasicHttp::SendFileContent(RequestWriter& writer, const CFormItem& item, c
     }
     trace.SendBytes(sent, item.m_dwFileSize);
   } while (remaining > 0);
-  // A file that grew while it was read no longer is what was declared and sent: abandon the body.
+  // A file that grew, or was written at all, while it was read no longer is what was declared and
+  // sent: abandon the body before it completes.
   if (file.Size() != static_cast<std::int64_t>(item.m_dwFileSize)) throw CBasicHttpException(HTTPERR_FILE, 0);
+  FILE_BASIC_INFO after;
+  if (!file.BasicInfo(after)) throw CFileException(GetLastError(), item.m_strFilePath);
+  if (after.LastWriteTime.QuadPart != before.LastWriteTime.QuadPart ||
+      after.ChangeTime.QuadPart != before.ChangeTime.QuadPart) {
+    throw CBasicHttpException(HTTPERR_FILE, 0);
+  }
 }
 
 void CBasicHttp::WriteClosingDelimiter(RequestWriter& writer) {

@@ -45,6 +45,12 @@ plat::DWORD UploadWorker::Run() {
 }
 
 void UploadWorker::ReportFailure(UploadFailure failure) {
+  // The user's stop closes the request, so the run fails wherever it was: that is the cancel, not a
+  // failure to tell anyone about.
+  if (StopRequested()) {
+    m_bCancelled = 1;
+    return;
+  }
   m_failure = std::move(failure);
   if (m_reports.failure != nullptr) m_reports.failure(m_reports.context, *m_failure);
 }

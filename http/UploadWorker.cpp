@@ -36,6 +36,19 @@ std::string SentFileName(const std::string& path, bool utf8) {
 
 }  // namespace
 
+// Offers the open request to RequestStop for as long as the poster keeps it, and takes it back
+// before the poster closes it.
+class UploadWorker::RequestWatch {
+ public:
+  RequestWatch(UploadWorker& worker, HINTERNET request) : worker_(worker) { worker_.WatchRequest(request); }
+  ~RequestWatch() { worker_.WatchRequest(nullptr); }
+  RequestWatch(const RequestWatch&) = delete;
+  RequestWatch& operator=(const RequestWatch&) = delete;
+
+ private:
+  UploadWorker& worker_;
+};
+
 UploadWorker::UploadWorker(const UploadSettings* settings, const UploadLists& lists, HINTERNET session,
                            IUploadControl* control, const UploadReports& reports)
     : m_pSettings(settings),
@@ -107,6 +120,7 @@ BOOL UploadWorker::Upload() {
   http->SetProgressCallback(this, &UploadWorker::OnBlockSent);
 
   http->OpenRequest();
+  RequestWatch watch(*this, http->GetFile());  // ends before the poster closes the request
   http->SendRequest();
   http->EndRequest();
   DWORD status = 0;
@@ -152,7 +166,9 @@ BOOL UploadWorker::ReadReply(HINTERNET request) {
         ThrowLastInternetError(CBasicHttp::kContext);
       }
       reply.resize(at + got);
-      if (got < piece) break;  // the reply ended
+      // A short read is not yet the end: a reply cut off before its framing says it is whole hands
+      // over what came and fails the read after it. Only a read that brings nothing ends the reply.
+      if (got == 0) break;
     }
   } catch (const std::bad_alloc& failure) {
     m_strError.assign(failure.what(), std::min<std::size_t>(std::strlen(failure.what()), 1023));
@@ -175,11 +191,38 @@ BOOL UploadWorker::OnBlockSent(void* param, DWORD /*fileSize*/, DWORD bytesRead)
 }
 
 DWORD UploadWorker::PollCancel() {
-  m_bCancelled = m_evStop.Test() ? 1 : 0;
+  // The event's lock is taken only once a stop was asked for; every other block costs one load.
+  bool stopped = m_bStopPending.load(std::memory_order_acquire) && m_bStopPending.exchange(false) && m_evStop.Test();
+  m_bCancelled = stopped ? 1 : 0;
   return m_bCancelled;
 }
 
-void UploadWorker::RequestStop() { m_evStop.Set(); }
+void UploadWorker::RequestStop() {
+  m_evStop.Set();
+  m_bStopPending.store(true, std::memory_order_release);
+  std::lock_guard lock(m_csStop);
+  m_bStopRequested = true;
+  // Closing the handle ends a call the worker thread is inside with 12017, and every later call on
+  // it fails: the run unwinds from wherever it waits. Handles are never reused, so the poster's own
+  // close of it later does no harm.
+  if (m_hWatched != nullptr) InternetCloseHandle(m_hWatched);
+  m_hWatched = nullptr;
+}
+
+void UploadWorker::WatchRequest(HINTERNET request) {
+  std::lock_guard lock(m_csStop);
+  if (request != nullptr && m_bStopRequested) {
+    // The stop came before the request opened: it does not go out at all.
+    InternetCloseHandle(request);
+    return;
+  }
+  m_hWatched = request;
+}
+
+bool UploadWorker::StopRequested() {
+  std::lock_guard lock(m_csStop);
+  return m_bStopRequested;
+}
 
 UploadWorker::End UploadWorker::TakeEnd() {
   if (m_evCancelled.Test()) return End::Cancelled;

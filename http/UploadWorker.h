@@ -1,6 +1,7 @@
 // UploadWorker: the upload job of one progress dialog, and the procedure its worker thread runs.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -94,7 +95,10 @@ class UploadWorker {
   // Reads the reply body of `request` into Reply(): to its end (or its Content-Length), at most
   // kMaxReplyBytes, cut before its first zero byte (the page receives text). Memory grows with the
   // bytes that arrive, never with what the server declares. 1 on success; 0 when memory runs out
-  // (Error() then holds why). A failing read throws InternetException.
+  // (Error() then holds why). A failing read throws InternetException, and so does a reply that
+  // ends before its Content-Length or its last chunk: a reply that did not arrive whole is never
+  // taken for the server's answer. A reply longer than kMaxReplyBytes is kept to its first
+  // kMaxReplyBytes and is not read further.
   plat::BOOL ReadReply(plat::inet::HINTERNET request);
 
   // The per-block progress hook, of the form ProgressCallback (`param` is the worker): adds the block
@@ -103,21 +107,26 @@ class UploadWorker {
   static plat::BOOL OnBlockSent(void* param, plat::DWORD fileSize, plat::DWORD bytesRead);
 
   // Tests the stop event without waiting (consuming its signal); the cancelled flag becomes 1 when
-  // it was set, else 0. Returns the flag.
+  // it was set, else 0. Returns the flag. Lock-free while no stop was asked for (an atomic that
+  // RequestStop raises beside the event), since it runs after every block.
   plat::DWORD PollCancel();
 
   // The thread's body: seeds this thread's C runtime generator from the system's entropy (so the
   // boundary cannot be foreseen), runs Upload, and reports a failure of it (kind, number, text) to
   // the failure routine on this thread: a failure thrown, or an Upload that stored no reply (a status
   // other than 200 as Kind::Status, a reply that could not be kept as Kind::Other with Error()); the
-  // worker itself shows nothing. Only after the routine has
-  // returned is exactly one end event signalled: cancelled when the cancelled flag is 1, else done.
-  // Returns 0.
+  // worker itself shows nothing. A failure that follows the user's stop (RequestStop) is the stop
+  // taking effect, not a fault: nothing is reported and the cancelled flag becomes 1. Only after the
+  // routine has returned is exactly one end event signalled: cancelled when the cancelled flag is 1,
+  // else done. Returns 0.
   plat::DWORD Run();
 
   // ----- the dialog's side (any thread) -----
 
-  // The cancel button: sets the stop event, which the next block's PollCancel sees.
+  // The cancel button: sets the stop event, which the next block's PollCancel sees, and closes the
+  // request under way, so that a call waiting on the network (a server that reads nothing, or never
+  // answers) ends at once instead of at its time limit. From then on the run ends cancelled unless
+  // its request had already been answered and read.
   void RequestStop();
   // Whether the run has ended, consuming the end event it finds (the cancelled one is looked at
   // first). Running while the run goes on, and again after its end has been taken.
@@ -143,10 +152,15 @@ class UploadWorker {
   void StoreReply();
   bool Utf8Form() const;  // the settings ask for a UTF-8 form
   void ReportFailure(UploadFailure failure);
+  // The request that RequestStop closes: set once it is open, cleared before it is closed here.
+  void WatchRequest(plat::inet::HINTERNET request);
+  bool StopRequested();
+  class RequestWatch;
 
   plat::kernel::Event m_evDone;       // set by Run when the run ended without cancellation
   plat::kernel::Event m_evStop;       // set by RequestStop; polled by PollCancel
   plat::kernel::Event m_evCancelled;  // set by Run when the run ended by cancellation
+  std::atomic<bool> m_bStopPending{false};  // raised by RequestStop after it set m_evStop
   const UploadSettings* const m_pSettings;   // host, path, referer, page parameters; not owned
   const CAttachRefList* const m_pListUpload;  // the attachment rows; not owned, may be null
   const CAttachList* const m_pListImage;      // the image records; not owned, may be null
@@ -161,6 +175,9 @@ class UploadWorker {
   std::string m_strReply;            // the reply body read by ReadReply
   plat::kernel::CriticalSection m_csReply;  // held while the reply is stored into the control
   std::optional<UploadFailure> m_failure;   // what Run reported
+  plat::kernel::CriticalSection m_csStop;   // guards the two below between RequestStop and the run
+  bool m_bStopRequested = false;            // RequestStop was called
+  plat::inet::HINTERNET m_hWatched = nullptr;  // the open request RequestStop closes; not owned
   plat::DWORD m_dwStatus = 0;        // the answer's HTTP status, 0 until one was read
   bool m_bSucceeded = false;         // Upload stored the reply of a 200 answer
 };

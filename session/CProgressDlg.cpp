@@ -118,7 +118,14 @@ plat::BOOL CProgressDlg::OnInitDialog() {
 
 bool CProgressDlg::StartWorker() {
   UploadWorker* worker = m_pWorker.get();
-  return m_threadWorker.Start([worker] { UploadThreadProc(worker); }, plat::kernel::Thread::Priority::BelowNormal);
+  std::atomic<pw::HWND>* dialog = &m_hDialog;
+  return m_threadWorker.Start(
+      [worker, dialog] {
+        UploadThreadProc(worker);
+        // The end event is set by now: the dialog need not wait for its next poll tick to see it.
+        if (pw::HWND hwnd = dialog->load()) pw::PostMessage(hwnd, UM_WORKER_ENDED, 0, 0);
+      },
+      plat::kernel::Thread::Priority::BelowNormal);
 }
 
 // ----- the worker thread's side -----
@@ -138,12 +145,26 @@ void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
   // The bar hears of the position only when it changes, and without this thread waiting for the
   // bar to repaint: the position is posted to the dialog, which sets it on its own thread.
   const int percent = PercentOf(sent, total);
-  if (dialog->m_nBarPos.exchange(percent) != percent) {
+  if (dialog->m_nBarPos.load(std::memory_order_relaxed) != percent &&
+      dialog->m_nBarPos.exchange(percent) != percent) {
     pw::PostMessage(dialog->m_hDialog.load(), UM_BAR_POSITION, 0, 0);
   }
-  std::string text = FormatProgressText(sent, total);
-  std::lock_guard lock(dialog->m_csText);
-  dialog->m_strProgressText.swap(text);
+  // The text itself is made on the user-interface thread, at the pace it is shown.
+  dialog->m_nProgress.store((std::uint64_t{total} << 32) | sent, std::memory_order_relaxed);
+  if (!dialog->m_bProgressReported.load(std::memory_order_relaxed)) {
+    dialog->m_bProgressReported.store(true, std::memory_order_release);
+  }
+}
+
+void CProgressDlg::RefreshProgressText() {
+  if (!m_bProgressReported.load(std::memory_order_acquire)) return;
+  const std::uint64_t pair = m_nProgress.load(std::memory_order_relaxed);
+  if (m_bProgressShown && pair == m_nProgressShown) return;
+  m_bProgressShown = true;
+  m_nProgressShown = pair;
+  std::string text = FormatProgressText(static_cast<DWORD>(pair), static_cast<DWORD>(pair >> 32));
+  std::lock_guard lock(m_csText);
+  m_strProgressText.swap(text);
 }
 
 std::string CProgressDlg::FailureText(const UploadFailure& failure) {
@@ -186,6 +207,7 @@ void CProgressDlg::OnTimer(pw::UINT_PTR id) {
 }
 
 void CProgressDlg::OnPollTimer() {
+  RefreshProgressText();
   {
     std::lock_guard lock(m_csText);
     UpdateData(plat::FALSE);
@@ -266,6 +288,10 @@ plat::LRESULT CProgressDlg::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat
   switch (msg) {
     case pw::WM_TIMER:
       OnTimer(static_cast<pw::UINT_PTR>(wParam));
+      return 0;
+    case UM_WORKER_ENDED:
+      // What the poll timer does when it finds the end: the last text shown, then the end.
+      OnPollTimer();
       return 0;
     case UM_BAR_POSITION:
       // The latest position: several posts that arrive together show the last one.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -53,6 +54,9 @@ class CProgressDlg : public plat::win::CDialog {
   static constexpr plat::DWORD kKeepAliveWaitMs = 300;
   // Posted by the progress routine when the bar's position changed (the position is m_nBarPos).
   static constexpr plat::UINT UM_BAR_POSITION = plat::win::WM_APP + 0x5F0;
+  // Posted by the worker thread once its run has signalled its end event: the dialog looks at the
+  // events at once, as its poll timer would, so the upload ends without waiting for the next tick.
+  static constexpr plat::UINT UM_WORKER_ENDED = plat::win::WM_APP + 0x5F1;
   // The modal result of an upload that failed (the user has been shown why).
   static constexpr int kFailed = 3;
 
@@ -70,10 +74,12 @@ class CProgressDlg : public plat::win::CDialog {
   void SetDeleteList(const CAttachList* deletions) { m_pListDelete = deletions; }
 
   // The progress routine the worker calls after every block of file content, on the worker thread:
-  // the bar to the percentage of `sent` in `total` (100 when `total` is 0), then, under the lock,
-  // text 4 to the progress text. Never waits for the user-interface thread: a changed position
-  // (at most 101 times an upload) is posted to the dialog, which sets the bar on its own thread, so
-  // the bar's repaint does not hold up the transfer.
+  // the bar to the percentage of `sent` in `total` (100 when `total` is 0), and the pair handed
+  // over for text 4. Lock-free and a few dozen instructions: the pair goes into one atomic, and the
+  // progress text is formatted from it by the user-interface thread when it shows the text (the
+  // poll timer, and the end of the upload), so what the user sees is unchanged. Never waits for the
+  // user-interface thread: a changed position (at most 101 times an upload) is posted to the
+  // dialog, which sets the bar on its own thread, so the bar's repaint does not hold up the transfer.
   static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
 
   // The failure routine the worker calls on its own thread when its run failed, before it signals
@@ -112,6 +118,8 @@ class CProgressDlg : public plat::win::CDialog {
   bool StartWorker();
   void OnTimer(plat::win::UINT_PTR id);
   void OnPollTimer();
+  // Text 4 from the latest pair the worker handed over (under the lock; nothing before the first).
+  void RefreshProgressText();
   void OnKeepAliveTimer();
   void OnCancelButton();
   void StopTimers();
@@ -133,6 +141,12 @@ class CProgressDlg : public plat::win::CDialog {
   std::string m_strProgressText;            // text 4, static 206: sent of total
   CGradientProgressCtrl m_ctlProgress;      // control 204
   std::atomic<int> m_nBarPos{0};            // the position the worker last reported
+  // The last (total, sent) the worker reported, total in the high 32 bits; valid once
+  // m_bProgressReported is set. Read by the user-interface thread when it shows the text.
+  std::atomic<std::uint64_t> m_nProgress{0};
+  std::atomic<bool> m_bProgressReported{false};
+  std::uint64_t m_nProgressShown = 0;       // the pair text 4 was last made from (user-interface thread)
+  bool m_bProgressShown = false;            // text 4 was made at least once
   std::atomic<plat::win::HWND> m_hDialog{nullptr};  // where the worker posts; kept until it is joined
   plat::inet::HINTERNET m_hSession = nullptr;
   std::string m_strKeepAliveUrl;            // empty when there is no server to keep alive

@@ -85,9 +85,16 @@ int CXListCtrl::InsertItem(const pw::LVITEM* pItem) {
   return index;
 }
 
+void CXListCtrl::NoteCheck(int nSubItem, int before, int after) {
+  if (nSubItem < 0 || (before == 1) == (after == 1)) return;
+  if (static_cast<std::size_t>(nSubItem) >= m_nChecked.size()) m_nChecked.resize(static_cast<std::size_t>(nSubItem) + 1);
+  m_nChecked[static_cast<std::size_t>(nSubItem)] += after == 1 ? 1 : -1;
+}
+
 void CXListCtrl::ReleaseRow(int nItem) {
   XListRowData* records = GetRowData(nItem);
   if (!records) return;
+  for (std::size_t sub = 0; sub < records->cells.size(); ++sub) NoteCheck(static_cast<int>(sub), records->cells[sub].check, -1);
   CListCtrl::SetItemData(nItem, 0);
   delete records;
 }

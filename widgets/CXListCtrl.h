@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/gdi/image_list.h"
 #include "platform/gdi/objects.h"
@@ -160,6 +161,8 @@ class CXListCtrl : public plat::win::CListCtrl {
   XListCellData* Cell(int nItem, int nSubItem);
   // Releases a row's records after clearing its item parameter.
   void ReleaseRow(int nItem);
+  // Keeps m_nChecked in step with one box of column `nSubItem` going from `before` to `after`.
+  void NoteCheck(int nSubItem, int before, int after);
   void OnDestroy();
 
   // The header object (the list's header window is taken over by it once, when the control is
@@ -181,6 +184,10 @@ class CXListCtrl : public plat::win::CListCtrl {
   plat::gdi::CPalette m_palBkImage;
   plat::LONG m_nBkImageWidth = 0;
   plat::LONG m_nBkImageHeight = 0;
+
+  // Checked boxes (state 1) per sub-item, kept as boxes change and rows go, so that bringing the
+  // header's box into line after each change does not walk every row.
+  std::vector<int> m_nChecked;
 };
 
 }  // namespace drev

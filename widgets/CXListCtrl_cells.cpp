@@ -71,6 +71,7 @@ int CXListCtrl::GetCellImage(int nItem, int nSubItem) {
 BOOL CXListCtrl::SetCheckbox(int nItem, int nSubItem, int nCheckedState) {
   XListCellData* cell = Cell(nItem, nSubItem);
   if (!cell) return 0;
+  NoteCheck(nSubItem, cell->check, nCheckedState);
   cell->check = nCheckedState;
   // A row without a box in the column counts as unchecked.
   if (GetHeaderCheckedState(nSubItem) != 0)
@@ -106,10 +107,7 @@ int CXListCtrl::GetHeaderCheckedState(int nSubItem) {
 
 int CXListCtrl::CountCheckedItems(int nSubItem) {
   if (nSubItem < 0 || nSubItem >= GetColumns()) return 0;
-  int count = 0;
-  for (int row = 0, n = GetItemCount(); row < n; ++row)
-    if (XListCellData* cell = Cell(row, nSubItem); cell && cell->check == 1) ++count;
-  return count;
+  return static_cast<std::size_t>(nSubItem) < m_nChecked.size() ? m_nChecked[static_cast<std::size_t>(nSubItem)] : 0;
 }
 
 BOOL CXListCtrl::SetBold(int nItem, int nSubItem, BOOL bBold) {

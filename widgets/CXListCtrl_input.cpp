@@ -49,7 +49,9 @@ void CXListCtrl::OnLButtonDown(plat::UINT nFlags, plat::POINT point) {
   }
   XListCellData* cell = nSubItem >= 0 ? records->Cell(nSubItem) : nullptr;
   if (cell && cell->check >= 0) {
-    cell->check = cell->check == 0 ? 1 : 0;
+    const int after = cell->check == 0 ? 1 : 0;
+    NoteCheck(nSubItem, cell->check, after);
+    cell->check = after;
     UpdateSubItem(nItem, nSubItem);
     pw::HWND target = reinterpret_cast<pw::HWND>(pw::GetWindowLongPtr(m_hWnd, pw::GWLP_HWNDPARENT));
     if (target && pw::IsWindow(target))

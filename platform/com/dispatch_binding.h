@@ -20,6 +20,13 @@ namespace plat::com {
 // for void). Returns S_OK or an error code; a thrown exception becomes DISP_E_EXCEPTION.
 using DispatchHandler = std::function<HRESULT(std::span<const Variant> args, Variant* result)>;
 
+// A text argument in CP949 that also says whether the conversion kept every character: a handler
+// that must not act on a changed text (a file path that now names another file) takes this type.
+struct CheckedText {
+  std::string text;       // CP949; characters CP949 lacks became '?'
+  bool lossless = true;   // no character was replaced
+};
+
 namespace binding {
 
 // The C++ types a typed handler may take and return, and their dispatch types: CP949 byte strings
@@ -27,6 +34,7 @@ namespace binding {
 template <class T> struct TypeOf;
 template <> struct TypeOf<void> { static constexpr VARTYPE vt = VT_EMPTY; };
 template <> struct TypeOf<std::string> { static constexpr VARTYPE vt = VT_BSTR; };
+template <> struct TypeOf<CheckedText> { static constexpr VARTYPE vt = VT_BSTR; };
 template <> struct TypeOf<std::int16_t> { static constexpr VARTYPE vt = VT_I2; };
 template <> struct TypeOf<std::uint16_t> { static constexpr VARTYPE vt = VT_UI2; };
 template <> struct TypeOf<std::int32_t> { static constexpr VARTYPE vt = VT_I4; };
@@ -34,9 +42,11 @@ template <> struct TypeOf<bool> { static constexpr VARTYPE vt = VT_BOOL; };
 
 // Converted argument to C++ value (the Variant already has the declared type).
 std::string TextFrom(const Variant& v);  // UTF-16 to CP949; characters CP949 lacks become '?'
+CheckedText CheckedTextFrom(const Variant& v);
 template <class T>
 T From(const Variant& v) {
   if constexpr (std::is_same_v<T, std::string>) return TextFrom(v);
+  else if constexpr (std::is_same_v<T, CheckedText>) return CheckedTextFrom(v);
   else if constexpr (std::is_same_v<T, std::int16_t>) return v.iVal();
   else if constexpr (std::is_same_v<T, std::uint16_t>) return v.uiVal();
   else if constexpr (std::is_same_v<T, std::int32_t>) return v.lVal();

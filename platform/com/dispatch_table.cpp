@@ -11,6 +11,11 @@ namespace plat::com {
 namespace binding {
 
 std::string TextFrom(const Variant& v) { return plat::text::Utf16ToCp949(v.bstrVal()); }
+CheckedText CheckedTextFrom(const Variant& v) {
+  CheckedText checked;
+  checked.text = plat::text::Utf16ToCp949(v.bstrVal(), &checked.lossless);
+  return checked;
+}
 Variant TextTo(const std::string& cp949) { return Variant::Bstr(plat::text::Cp949ToUtf16(cp949)); }
 
 }  // namespace binding

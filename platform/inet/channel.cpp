@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <limits>
 #include <optional>
 
@@ -57,7 +58,14 @@ struct HttpChannel::Impl {
   beast::flat_buffer buffer{kMaxReplyHeaderBytes + 64 * 1024};
   std::optional<http::response_parser<http::buffer_body>> parser;
   bool open = false;
+  std::chrono::steady_clock::time_point replyDeadline;  // the whole reply must be in by then
   std::atomic<bool> aborted{false};  // set by Abort from any thread; never cleared
+  // A chunk size no reply could carry (2^64-1, say) is a broken or hostile framing: reading on would
+  // hand the framing that follows to the caller as body bytes.
+  std::function<void(std::uint64_t, beast::string_view, beast::error_code&)> chunkCheck =
+      [](std::uint64_t size, beast::string_view, beast::error_code& ec) {
+        if (size > kMaxReplyChunkBytes) ec = http::error::bad_chunk;
+      };
 
   // Starts one asynchronous operation and runs the io_context until it (and its timer) completed.
   // Abort stops the io_context from another thread: the operation is then cancelled, its handler
@@ -90,6 +98,11 @@ struct HttpChannel::Impl {
     return error;
   }
 
+  // Bounds the next wait by `ms`, and never past the whole reply's deadline.
+  void ExpireWithinReply(DWORD ms) {
+    stream.expires_at(std::min(std::chrono::steady_clock::now() + Ms(ms), replyDeadline));
+  }
+
   void CloseSocket() {
     if (!open) return;
     beast::error_code ignored;
@@ -105,6 +118,7 @@ struct HttpChannel::Impl {
     // compares an empty limit as smaller than any length, so "none" cannot say this.)
     parser->body_limit(std::numeric_limits<std::uint64_t>::max());
     if (bodyless) parser->skip(true);
+    parser->on_chunk_header(chunkCheck);
   }
 };
 
@@ -155,6 +169,8 @@ DWORD HttpChannel::Connect(const std::vector<std::string>& addresses, WORD port,
   beast::error_code ignored;
   // Body bytes are gathered before they reach the socket, so a short last piece should leave at once.
   d.stream.socket().set_option(tcp::no_delay(true), ignored);
+  // Writes are tried at once and wait in the io_context only when the socket is full (Write).
+  d.stream.socket().non_blocking(true, ignored);
   d.stream.expires_never();
   return kernel::ERROR_SUCCESS;
 }
@@ -162,28 +178,49 @@ DWORD HttpChannel::Connect(const std::vector<std::string>& addresses, WORD port,
 DWORD HttpChannel::Write(std::span<const char> first, std::span<const char> second, DWORD timeoutMs) {
   Impl& d = *impl_;
   if (!d.open) return ERROR_INTERNET_CONNECTION_ABORTED;
+  if (d.aborted.load()) return d.Fail(net::error::operation_aborted, Phase::Send);
   // Each socket write carries at most kWriteGatherBytes, taking from `first` and then `second`, so
   // that the time limit measures progress and not the size of what the caller handed over.
+  bool timed = false;
   while (!first.empty() || !second.empty()) {
     std::size_t fromFirst = std::min(first.size(), kWriteGatherBytes);
     std::size_t fromSecond = std::min(second.size(), kWriteGatherBytes - fromFirst);
     std::array<net::const_buffer, 2> pieces{net::buffer(first.data(), fromFirst),
                                             net::buffer(second.data(), fromSecond)};
-    d.stream.expires_after(Ms(timeoutMs));
-    beast::error_code ec =
-        d.Run([&](auto handler) { net::async_write(d.stream, pieces, std::move(handler)); });
+    // The socket is non-blocking: what it takes at once costs one system call, and only the rest
+    // (a peer that holds the transfer up) arms the time limit and waits in the io_context.
+    beast::error_code ec;
+    std::size_t taken = d.stream.socket().write_some(pieces, ec);
+    if (ec == net::error::would_block || ec == net::error::try_again) {
+      taken = 0;
+      ec = {};
+    }
     if (ec) return d.Fail(ec, Phase::Send);
+    if (taken < fromFirst + fromSecond) {
+      std::array<net::const_buffer, 2> rest = pieces;
+      std::size_t skip = taken;
+      for (net::const_buffer& piece : rest) {
+        std::size_t cut = std::min(skip, piece.size());
+        piece += cut;
+        skip -= cut;
+      }
+      d.stream.expires_after(Ms(timeoutMs));
+      timed = true;
+      ec = d.Run([&](auto handler) { net::async_write(d.stream, rest, std::move(handler)); });
+      if (ec) return d.Fail(ec, Phase::Send);
+    }
     first = first.subspan(fromFirst);
     second = second.subspan(fromSecond);
   }
-  d.stream.expires_never();
+  if (timed) d.stream.expires_never();
   return kernel::ERROR_SUCCESS;
 }
 
-DWORD HttpChannel::ReadReplyHead(bool bodyless, DWORD timeoutMs) {
+DWORD HttpChannel::ReadReplyHead(bool bodyless, DWORD timeoutMs, DWORD wholeMs) {
   Impl& d = *impl_;
   if (!d.open) return ERROR_INTERNET_CONNECTION_ABORTED;
-  d.stream.expires_after(Ms(timeoutMs));
+  d.replyDeadline = std::chrono::steady_clock::now() + Ms(wholeMs);
+  d.ExpireWithinReply(timeoutMs);
   for (;;) {
     d.NewParser(bodyless);
     beast::error_code ec =
@@ -221,7 +258,7 @@ DWORD HttpChannel::ReadBody(char* buffer, std::size_t size, std::size_t& got, DW
     std::size_t room = size - got;
     body.data = buffer + got;
     body.size = room;
-    d.stream.expires_after(Ms(timeoutMs));
+    d.ExpireWithinReply(timeoutMs);
     beast::error_code ec =
         d.Run([&](auto handler) { http::async_read_some(d.stream, d.buffer, *d.parser, std::move(handler)); });
     got += room - body.size;

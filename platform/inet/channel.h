@@ -48,8 +48,9 @@ class HttpChannel {
 
   // Receives the reply's status line and header within `timeoutMs`, skipping 1xx replies. `bodyless`
   // says the reply has no body whatever its header says (a reply to HEAD). A reply that is not HTTP
-  // gives 12152; a connection closed before any reply byte gives 12030.
-  DWORD ReadReplyHead(bool bodyless, DWORD timeoutMs);
+  // gives 12152; a connection closed before any reply byte gives 12030. From here on the whole reply,
+  // header and body, must arrive within `wholeMs` (12002 after that).
+  DWORD ReadReplyHead(bool bodyless, DWORD timeoutMs, DWORD wholeMs);
 
   // The reply's status code, reason text and version (10, 11) once ReadReplyHead succeeded.
   unsigned Status() const;
@@ -58,7 +59,8 @@ class HttpChannel {
   bool FindField(std::string_view name, std::string& value) const;
 
   // Reads body bytes into `buffer` until `size` bytes arrived or the body ended; `got` is the count
-  // read, also when an error is returned. Each wait for more bytes is bounded by `timeoutMs`.
+  // read, also when an error is returned. Each wait for more bytes is bounded by `timeoutMs`, and all
+  // of them by the whole reply's bound that ReadReplyHead set.
   DWORD ReadBody(char* buffer, std::size_t size, std::size_t& got, DWORD timeoutMs);
 
   // Closes the socket; safe to repeat.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "platform/base/types.h"
 
@@ -17,6 +18,10 @@ constexpr DWORD kDefaultConnectTimeoutMs = 30'000;
 constexpr DWORD kDefaultSendTimeoutMs = 60'000;
 // Receive: the whole reply header, and then each piece of the reply body, must arrive within this time.
 constexpr DWORD kDefaultReceiveTimeoutMs = 60'000;
+// Reply: the whole reply, from the end of the request to the last body byte, must arrive within this
+// time. The receive limit alone restarts with every piece, so a server trickling a byte now and then
+// could hold a request for ever.
+constexpr DWORD kDefaultReplyTimeoutMs = 120'000;
 
 // Body bytes given to InternetWriteFile are gathered up to this many before a socket write, so that
 // the control's 1024-byte blocks do not each become a system call. Memory per request stays at this.
@@ -24,5 +29,8 @@ constexpr std::size_t kWriteGatherBytes = 64 * 1024;
 
 // The longest reply header accepted (status line and all fields); a longer one is an invalid reply.
 constexpr std::size_t kMaxReplyHeaderBytes = 64 * 1024;
+
+// The largest chunk a chunked reply may declare; a larger one is an invalid reply (12152).
+constexpr std::uint64_t kMaxReplyChunkBytes = 0xFFFFFFFFu;
 
 }  // namespace plat::inet

@@ -27,15 +27,18 @@ Table& TheTable() {
 }  // namespace
 
 Timeouts::Timeouts(TimeoutValues values)
-    : connectMs_(values.connectMs), sendMs_(values.sendMs), receiveMs_(values.receiveMs) {}
+    : connectMs_(values.connectMs), sendMs_(values.sendMs), receiveMs_(values.receiveMs), replyMs_(values.replyMs) {}
 
-TimeoutValues Timeouts::Get() const { return {connectMs_.load(), sendMs_.load(), receiveMs_.load()}; }
+TimeoutValues Timeouts::Get() const {
+  return {connectMs_.load(), sendMs_.load(), receiveMs_.load(), replyMs_.load()};
+}
 
 bool Timeouts::Set(DWORD option, DWORD ms) {
   switch (option) {
     case INTERNET_OPTION_CONNECT_TIMEOUT: connectMs_ = ms; return true;
     case INTERNET_OPTION_SEND_TIMEOUT: sendMs_ = ms; return true;
     case INTERNET_OPTION_RECEIVE_TIMEOUT: receiveMs_ = ms; return true;
+    case INTERNET_OPTION_REPLY_TIMEOUT: replyMs_ = ms; return true;
     default: return false;
   }
 }
@@ -45,6 +48,7 @@ bool Timeouts::Query(DWORD option, DWORD& ms) const {
     case INTERNET_OPTION_CONNECT_TIMEOUT: ms = connectMs_; return true;
     case INTERNET_OPTION_SEND_TIMEOUT: ms = sendMs_; return true;
     case INTERNET_OPTION_RECEIVE_TIMEOUT: ms = receiveMs_; return true;
+    case INTERNET_OPTION_REPLY_TIMEOUT: ms = replyMs_; return true;
     default: return false;
   }
 }
@@ -81,6 +85,7 @@ bool CloseHandleTree(HINTERNET handle) {
     }
     for (std::uintptr_t id : doomed) {
       auto it = table.entries.find(id);
+      it->second.object->MarkClosed();
       released.push_back(std::move(it->second.object));
       table.entries.erase(it);
     }

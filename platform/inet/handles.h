@@ -16,6 +16,7 @@ struct TimeoutValues {
   DWORD connectMs;
   DWORD sendMs;
   DWORD receiveMs;
+  DWORD replyMs;  // the whole reply, header and body
 };
 
 // Time limits of one handle. Atomic because a session's may be set while another thread opens a
@@ -33,6 +34,7 @@ class Timeouts {
   std::atomic<DWORD> connectMs_;
   std::atomic<DWORD> sendMs_;
   std::atomic<DWORD> receiveMs_;
+  std::atomic<DWORD> replyMs_;
 };
 
 class HandleObject {
@@ -44,8 +46,13 @@ class HandleObject {
   // object: that call is to end as soon as it can. Safe from any thread.
   virtual void Abort() {}
   Timeouts& Limits() { return timeouts_; }
+  // Whether the handle was closed (set before Abort). Lets a caller that kept the object from an
+  // earlier look-up tell that the handle is gone without taking the table's lock.
+  bool Closed() const { return closed_.load(std::memory_order_acquire); }
+  void MarkClosed() { closed_.store(true, std::memory_order_release); }
 
  private:
+  std::atomic<bool> closed_{false};
   HandleKind kind_;
   Timeouts timeouts_;
 };

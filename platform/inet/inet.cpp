@@ -45,6 +45,27 @@ std::shared_ptr<T> Find(HINTERNET handle, HandleKind kind, DWORD& error) {
   return std::static_pointer_cast<T>(object);
 }
 
+// The request this thread last wrote body bytes to. A body arrives in many small writes; each would
+// otherwise take the handle table's lock to find the same object again. Handles are never reused, so
+// an equal handle is the same object, alive unless the weak reference has expired, and open unless
+// it was marked closed.
+struct LastWritten {
+  HINTERNET handle = nullptr;
+  std::weak_ptr<detail::RequestObject> object;
+};
+thread_local LastWritten lastWritten;
+
+std::shared_ptr<detail::RequestObject> FindForWrite(HINTERNET request, DWORD& error) {
+  if (request != nullptr && request == lastWritten.handle) {
+    if (std::shared_ptr<detail::RequestObject> object = lastWritten.object.lock(); object && !object->Closed()) {
+      return object;
+    }
+  }
+  std::shared_ptr<detail::RequestObject> object = Find<detail::RequestObject>(request, HandleKind::Request, error);
+  lastWritten = object ? LastWritten{request, object} : LastWritten{};
+  return object;
+}
+
 std::string_view TextOf(const char* text, DWORD length) {
   if (text == nullptr) return {};
   if (length == static_cast<DWORD>(-1)) return text;
@@ -84,7 +105,8 @@ HINTERNET InternetOpenA(const char* agent, DWORD accessType, const char* /*proxy
   if (!IsSingleLine(agentText)) return FailHandle(kernel::ERROR_INVALID_PARAMETER);
   auto session = std::make_shared<detail::SessionObject>(
       std::move(agentText),
-      detail::TimeoutValues{kDefaultConnectTimeoutMs, kDefaultSendTimeoutMs, kDefaultReceiveTimeoutMs});
+      detail::TimeoutValues{kDefaultConnectTimeoutMs, kDefaultSendTimeoutMs, kDefaultReceiveTimeoutMs,
+                            kDefaultReplyTimeoutMs});
   return detail::RegisterHandle(std::move(session), nullptr);
 }
 
@@ -143,7 +165,7 @@ BOOL HttpSendRequestExA(HINTERNET request, INTERNET_BUFFERSA* buffersIn, INTERNE
 
 BOOL InternetWriteFile(HINTERNET request, const void* buffer, DWORD count, DWORD* written) {
   DWORD error = 0;
-  auto object = Find<detail::RequestObject>(request, HandleKind::Request, error);
+  auto object = FindForWrite(request, error);
   if (!object) return Fail(error);
   if (written == nullptr || (buffer == nullptr && count != 0)) return Fail(kernel::ERROR_INVALID_PARAMETER);
   *written = 0;

@@ -64,6 +64,8 @@ constexpr DWORD HTTP_QUERY_HEADER_MASK = 0x0000FFFF;
 constexpr DWORD INTERNET_OPTION_CONNECT_TIMEOUT = 2;
 constexpr DWORD INTERNET_OPTION_SEND_TIMEOUT = 5;
 constexpr DWORD INTERNET_OPTION_RECEIVE_TIMEOUT = 6;
+// This client's own option (WinInet has none like it): the bound on a whole reply, header and body.
+constexpr DWORD INTERNET_OPTION_REPLY_TIMEOUT = 0x8001;
 
 // The input record of HttpSendRequestExA. dwStructSize must be sizeof(INTERNET_BUFFERSA).
 struct INTERNET_BUFFERSA {
@@ -151,7 +153,9 @@ HINTERNET InternetOpenUrlA(HINTERNET session, const char* url, const char* heade
 // for its time limit; a host name being resolved is not interrupted.
 BOOL InternetCloseHandle(HINTERNET handle);
 
-// Time limits (milliseconds, a DWORD value of at least 1) of a session, connection or request. A value
+// Time limits (milliseconds, a DWORD value of at least 1) of a session, connection or request: connect,
+// send (one socket write), receive (the reply header, and each piece of the body) and reply (the whole
+// reply, from HttpEndRequestA to its last byte; a later read past it fails with 12002). A value
 // set on a handle applies to its own later operations and is inherited by handles opened under it
 // afterwards. Other options fail with 12009; a wrong buffer length with 12010.
 BOOL InternetSetOptionA(HINTERNET handle, DWORD option, void* buffer, DWORD length);

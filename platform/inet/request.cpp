@@ -115,7 +115,7 @@ DWORD RequestObject::End() {
   if (taken_ != declared_) return Break(ERROR_INTERNET_INCORRECT_HANDLE_STATE);
   if (DWORD error = Flush()) return error;
   pending_.shrink_to_fit();
-  if (DWORD error = channel_.ReadReplyHead(head_.method == "HEAD", Limits().Get().receiveMs)) return Break(error);
+  if (DWORD error = channel_.ReadReplyHead(head_.method == "HEAD", Limits().Get().receiveMs, Limits().Get().replyMs)) return Break(error);
   state_ = State::Replied;
   return 0;
 }

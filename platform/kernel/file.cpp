@@ -138,6 +138,32 @@ BOOL GetFileSizeEx(HANDLE handle, LARGE_INTEGER* size) {
   return TRUE;
 }
 
+BOOL GetFileInformationByHandleEx(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS infoClass, void* info, DWORD size) {
+  auto file = LookupFile(handle);
+  if (!file) return FALSE;
+  if (infoClass != FileBasicInfo || info == nullptr || size < sizeof(FILE_BASIC_INFO)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  struct stat st {};
+  if (fstat(file->fd(), &st) != 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return FALSE;
+  }
+  // 100 ns ticks from 1601 to 1970, then the time itself.
+  constexpr std::int64_t kTicksTo1970 = 116444736000000000;
+  const auto ticks = [](const timespec& t) {
+    return kTicksTo1970 + static_cast<std::int64_t>(t.tv_sec) * 10'000'000 + t.tv_nsec / 100;
+  };
+  FILE_BASIC_INFO basic;
+  basic.LastAccessTime.QuadPart = ticks(st.st_atim);
+  basic.LastWriteTime.QuadPart = ticks(st.st_mtim);
+  basic.ChangeTime.QuadPart = ticks(st.st_ctim);
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  *static_cast<FILE_BASIC_INFO*>(info) = basic;
+  return TRUE;
+}
+
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD toRead, DWORD* read, void* overlapped) {
   if (read) *read = 0;
   auto file = LookupFile(handle);
@@ -220,6 +246,10 @@ File File::Open(const std::string& path, DWORD access, DWORD share, DWORD creati
 std::int64_t File::Size() const {
   LARGE_INTEGER size;
   return GetFileSizeEx(handle_, &size) ? size.QuadPart : -1;
+}
+
+bool File::BasicInfo(FILE_BASIC_INFO& info) const {
+  return GetFileInformationByHandleEx(handle_, FileBasicInfo, &info, sizeof info) != FALSE;
 }
 
 std::int64_t File::Read(void* buffer, DWORD toRead) {

@@ -69,6 +69,24 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security, 
 // ERROR_INVALID_PARAMETER for a null `size`.
 BOOL GetFileSizeEx(HANDLE file, LARGE_INTEGER* size);
 
+// GetFileInformationByHandleEx's FileBasicInfo: times in 100-nanosecond units since 1601-01-01 (UTC),
+// as the desktop platform counts them. ChangeTime moves with every write and every change of the
+// file's metadata, LastWriteTime with every write; CreationTime is not kept by this file system
+// layer and reads 0. FileAttributes is FILE_ATTRIBUTE_NORMAL.
+struct FILE_BASIC_INFO {
+  LARGE_INTEGER CreationTime;
+  LARGE_INTEGER LastAccessTime;
+  LARGE_INTEGER LastWriteTime;
+  LARGE_INTEGER ChangeTime;
+  DWORD FileAttributes = 0;
+};
+enum FILE_INFO_BY_HANDLE_CLASS { FileBasicInfo = 0 };
+
+// Reads what `infoClass` names about an open file into `info` (`size` bytes, at least the record's
+// size). Only FileBasicInfo is offered: another class fails with ERROR_INVALID_PARAMETER, as does a
+// null or short buffer; a handle that is not an open file with ERROR_INVALID_HANDLE.
+BOOL GetFileInformationByHandleEx(HANDLE file, FILE_INFO_BY_HANDLE_CLASS infoClass, void* info, DWORD size);
+
 // Reads up to `toRead` bytes at the file position into `buffer` and advances the position. Fewer
 // bytes (0 at the end) only at the end of the file. `overlapped` must be null. `read` (may be null)
 // receives the count. FALSE with ERROR_ACCESS_DENIED when the handle was opened without
@@ -103,6 +121,8 @@ class File {
 
   // The file's size, or -1 with the last error set.
   std::int64_t Size() const;
+  // GetFileInformationByHandleEx(FileBasicInfo) on this handle; false with the last error set.
+  bool BasicInfo(FILE_BASIC_INFO& info) const;
   // ReadFile/WriteFile on this handle: the byte count, or -1 with the last error set.
   std::int64_t Read(void* buffer, DWORD toRead);
   std::int64_t Write(const void* buffer, DWORD toWrite);

@@ -133,9 +133,28 @@ std::optional<std::vector<std::string>> CheckedPaths(const std::vector<std::stri
 
 }  // namespace
 
+win::OpenFileRequest CFileDialog::Request() const {
+  win::OpenFileRequest request;
+  request.owner = m_ofn.hwndOwner;
+  request.multiple = (m_ofn.Flags & OFN_ALLOWMULTISELECT) != 0;
+  if (m_ofn.lpstrTitle) request.title = text::Cp949ToUtf8(m_ofn.lpstrTitle);
+  // The filter's NUL-separated pairs, ended by an empty text.
+  for (const char* p = m_ofn.lpstrFilter; p && *p;) {
+    std::string name = p;
+    p += name.size() + 1;
+    std::string pattern = p;
+    if (pattern.empty()) break;
+    p += pattern.size() + 1;
+    request.filters.emplace_back(text::Cp949ToUtf8(name), text::Cp949ToUtf8(pattern));
+  }
+  return request;
+}
+
 win::INT_PTR CFileDialog::DoModal() {
   t_lastError = 0;
-  std::optional<std::vector<std::string>> answer = win::TakeOpenFileAnswer();
+  // An answer queued ahead (scripted runs, tests) comes first; otherwise the backend asks the user.
+  std::optional<std::vector<std::string>> answer =
+      win::HasOpenFileAnswer() ? win::TakeOpenFileAnswer() : win::GetBackend().ChooseFiles(Request());
   if (!answer) return win::IDCANCEL;
   const std::string caption = m_ofn.lpstrTitle ? std::string(m_ofn.lpstrTitle) : text::Ansi("열기");
   auto refuse = [&](const char* why) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/base/types.h"
+#include "platform/win/backend.h"
 #include "platform/win/winuser.h"
 
 namespace plat::shell {
@@ -103,6 +104,9 @@ class CFileDialog {
   OPENFILENAMEA m_ofn;
 
  private:
+  // What the backend's dialog is to show: owner, multiple selection, title and filters.
+  win::OpenFileRequest Request() const;
+
   std::string filter_;
   std::string defaultExt_;
   char fileName_[260] = {};

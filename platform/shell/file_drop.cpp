@@ -36,16 +36,6 @@ HDROP NewDrop(std::vector<std::string> paths) {
   return reinterpret_cast<HDROP>(number);
 }
 
-// The paths of a live drop; nothing (last error ERROR_INVALID_HANDLE) for an unknown handle.
-std::optional<std::vector<std::string>> PathsOf(HDROP drop) {
-  DropTable& t = Drops();
-  std::lock_guard lock(t.mutex);
-  auto found = t.drops.find(Number(drop));
-  if (found != t.drops.end()) return found->second;
-  kernel::SetLastError(kernel::ERROR_INVALID_HANDLE);
-  return std::nullopt;
-}
-
 // How many bytes of `path` fit in `room` without cutting a double-byte character.
 std::size_t WholeCharacters(const std::string& path, std::size_t room) {
   std::size_t end = 0;
@@ -67,11 +57,19 @@ win::HWND DropReceiver(win::HWND target) {
 }  // namespace
 
 UINT DragQueryFileA(HDROP drop, UINT file, char* buffer, UINT cch) {
-  std::optional<std::vector<std::string>> paths = PathsOf(drop);
-  if (!paths) return 0;
-  if (file == kDragQueryCount) return static_cast<UINT>(paths->size());
-  if (file >= paths->size()) return 0;
-  const std::string& path = (*paths)[file];
+  // Only the path asked for is read (under the table's lock): a drop of many files is queried once
+  // a file, and copying every path each time made that grow with the square of the count.
+  DropTable& t = Drops();
+  std::lock_guard lock(t.mutex);
+  auto found = t.drops.find(Number(drop));
+  if (found == t.drops.end()) {
+    kernel::SetLastError(kernel::ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  const std::vector<std::string>& paths = found->second;
+  if (file == kDragQueryCount) return static_cast<UINT>(paths.size());
+  if (file >= paths.size()) return 0;
+  const std::string& path = paths[file];
   if (buffer == nullptr) return static_cast<UINT>(path.size());
   if (cch == 0) return 0;
   std::size_t copied = WholeCharacters(path, cch - 1);

@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <stdexcept>
+#include <vector>
 
 namespace plat::text {
 namespace {
@@ -40,10 +41,44 @@ std::size_t SkipLength(std::string_view from, std::string_view rest) {
 
 // Converts `in` from one encoding to another. Characters the target cannot hold, and bytes that are
 // not valid in the source, become `replacement` (encoded in the target) and the rest goes on.
+// The conversion descriptors this thread opened, one per pair of encodings, kept for its life:
+// opening one loads the converter's module each time, which cost more than the conversions of a
+// list's row put together.
+class Converters {
+ public:
+  Converters() = default;
+  Converters(const Converters&) = delete;
+  Converters& operator=(const Converters&) = delete;
+  ~Converters() {
+    for (const Entry& entry : entries_) iconv_close(entry.cd);
+  }
+  // The descriptor from `from` to `to` (both string literals of this file), in its initial state.
+  iconv_t Get(const char* to, const char* from) {
+    for (const Entry& entry : entries_) {
+      if (entry.to == to && entry.from == from) {
+        iconv(entry.cd, nullptr, nullptr, nullptr, nullptr);
+        return entry.cd;
+      }
+    }
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert");
+    entries_.push_back({to, from, cd});
+    return cd;
+  }
+
+ private:
+  struct Entry {
+    const char* to;
+    const char* from;
+    iconv_t cd;
+  };
+  std::vector<Entry> entries_;
+};
+
 std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
                     bool* lossless) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert");
+  thread_local Converters converters;
+  iconv_t cd = converters.Get(to, from);
   std::string out;
   out.reserve(in.size() * 2 + 4);
   char* src = const_cast<char*>(in.data());
@@ -65,7 +100,6 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
     srcLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
   }
-  iconv_close(cd);
   if (lossless) *lossless = ok;
   return out;
 }

@@ -94,6 +94,43 @@ void QueueOpenFileAnswer(std::optional<std::vector<std::string>> paths) {
   s.openFileAnswers.push_back(std::move(paths));
 }
 
+bool HasOpenFileAnswer() {
+  BackendState& s = State();
+  std::lock_guard lock(s.mutex);
+  return !s.openFileAnswers.empty();
+}
+
+bool GetTopLevelState(HWND hwnd, TopLevelState* state) {
+  auto lock = detail::Lock();
+  detail::Wnd* w = detail::Find(hwnd);
+  if (!w || (w->style & WS_CHILD) || !state) return false;
+  state->visible = (w->style & WS_VISIBLE) != 0;
+  state->enabled = (w->style & WS_DISABLED) == 0;
+  state->style = w->style;
+  state->exStyle = w->exStyle;
+  state->text = w->text;
+  state->window = w->rect;
+  state->clientOrigin = detail::ClientOriginOnScreen(*w);
+  RECT client = detail::ClientArea(*w);
+  state->client = SIZE{client.Width(), client.Height()};
+  state->owner = w->owner;
+  state->threadId = w->threadId;
+  return true;
+}
+
+namespace detail {
+
+void NoteTopLevel(HWND hwnd, TopLevelChange change) {
+  {
+    auto lock = Lock();
+    Wnd* w = Find(hwnd);
+    if (!w || (w->style & WS_CHILD)) return;
+  }
+  GetBackend().TopLevelChanged(hwnd, change);
+}
+
+}  // namespace detail
+
 std::optional<std::vector<std::string>> TakeOpenFileAnswer() {
   BackendState& s = State();
   std::lock_guard lock(s.mutex);

@@ -21,6 +21,7 @@ void RegisterBuiltinClasses(Registry& registry) {
   add(WC_DIALOG, DefDlgProc, gdi::COLOR_BTNFACE + 1);
   add("Static", StaticProc, gdi::COLOR_BTNFACE + 1);
   add("Button", ButtonProc, gdi::COLOR_BTNFACE + 1);
+  add("Edit", EditProc, gdi::COLOR_WINDOW + 1);
   add("msctls_progress32", ProgressProc, gdi::COLOR_BTNFACE + 1);
   add("SysHeader32", HeaderProc, gdi::COLOR_BTNFACE + 1);
   add("SysListView32", ListViewProc, gdi::COLOR_WINDOW + 1);

@@ -36,6 +36,19 @@ void Clicked(HWND hwnd) {
                 reinterpret_cast<LPARAM>(hwnd));
 }
 
+// The keyboard focus mark: a dotted rectangle of every other pixel in the button text's colour.
+void DrawFocusMark(HDC dc, RECT r) {
+  const COLORREF ink = gdi::GetSysColor(gdi::COLOR_BTNTEXT);
+  for (int x = r.left; x < r.right; x += 2) {
+    dc->SetPixel(x, r.top, ink);
+    dc->SetPixel(x, r.bottom - 1, ink);
+  }
+  for (int y = r.top; y < r.bottom; y += 2) {
+    dc->SetPixel(r.left, y, ink);
+    dc->SetPixel(r.right - 1, y, ink);
+  }
+}
+
 void PaintButton(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
@@ -62,6 +75,7 @@ void PaintButton(HWND hwnd) {
     RECT face = client;
     dc->DrawEdge(&face, (state && state->pressed) ? gdi::EDGE_SUNKEN : gdi::EDGE_RAISED, gdi::BF_RECT | gdi::BF_ADJUST);
     dc->DrawText(text, &face, gdi::DT_CENTER | gdi::DT_VCENTER | gdi::DT_SINGLELINE);
+    if (GetFocus() == hwnd) DrawFocusMark(dc, RECT{face.left + 1, face.top + 1, face.right - 1, face.bottom - 1});
   }
   if (old) dc->SelectObject(old);
   EndPaint(hwnd, &ps);
@@ -104,6 +118,12 @@ LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return msg == WM_SETTEXT ? result : 0;
     }
     case WM_PAINT: PaintButton(hwnd); return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS: InvalidateRect(hwnd, nullptr, TRUE); return 0;
+    case WM_KEYUP:
+      // Space presses the focused button, as a click does.
+      if (wParam == VK_SPACE && Kind(hwnd) != BS_GROUPBOX) Clicked(hwnd);
+      return 0;
     default: return DefWindowProc(hwnd, msg, wParam, lParam);
   }
 }

@@ -15,6 +15,7 @@ namespace plat::win::detail {
 
 LRESULT StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT ButtonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT ProgressProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT HeaderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 LRESULT ListViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

@@ -3,6 +3,7 @@
 
 #include "platform/gdi/dialog_units.h"
 #include "platform/kernel/resource.h"
+#include "platform/win/input.h"
 #include "platform/win/message.h"
 #include "platform/win/window.h"
 #include "platform/win/window_internal.h"
@@ -171,6 +172,13 @@ INT_PTR RunModalLoop(HWND dialog) {
 
 BOOL IsDialogMessage(HWND dialog, MSG* msg) {
   if (!msg || !msg->hwnd || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) return FALSE;
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_TAB) {
+    // Tab and Shift+Tab move the focus between the controls that take it, nested ones included.
+    bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    if (HWND next = GetNextTabStop(dialog, GetFocus(), back)) SetFocus(next);
+    return TRUE;
+  }
+  if (msg->message == WM_KEYUP && msg->wParam == VK_TAB) return TRUE;
   if (msg->message == WM_KEYDOWN && (msg->wParam == VK_RETURN || msg->wParam == VK_ESCAPE)) {
     int id = IDCANCEL;
     if (msg->wParam == VK_RETURN) {

@@ -27,6 +27,26 @@ BOOL PostClick(HWND hwnd, POINT client, WPARAM keys = 0);
 // manager sees it (Enter and Escape in a dialog become IDOK and IDCANCEL).
 BOOL PostKey(HWND hwnd, UINT virtualKey);
 
+// Input from the screen for the windows of top-level `top`, queued for their thread as the user's
+// input is (any thread may call these; the message loop delivers them).
+// Pointer: `message` is WM_MOUSEMOVE, WM_LBUTTONDOWN/UP, WM_RBUTTONDOWN/UP, WM_MBUTTONDOWN/UP or
+// WM_MOUSEWHEEL, at `client` (a client point of `top`). It goes to the deepest visible window under
+// the point or, while a button that was pressed in one of our windows is held, to that window; the
+// press on a window's vertical scroll bar becomes WM_NCLBUTTONDOWN as in PostClick. `keys` are the
+// MK_ flags; for the wheel, the signed turn (120 a notch) goes to wParam's high word and the screen
+// point to lParam. FALSE when the target is hidden or disabled (itself or an ancestor).
+BOOL PostPointerInput(HWND top, UINT message, POINT client, WPARAM keys, int wheelDelta = 0);
+// Keyboard: WM_KEYDOWN or WM_KEYUP of `virtualKey`, or WM_CHAR of one CP949 byte (a double-byte
+// character is two WM_CHARs, lead byte first), to the thread's focus window when it lies inside
+// `top`, else to `top`. FALSE when that window cannot take input.
+BOOL PostKeyInput(HWND top, UINT message, WPARAM value);
+// Whether a key was down as of the last key message the calling thread took: 0x8000 set when down.
+short GetKeyState(int virtualKey);
+
+// The next window of `top`'s descendants (depth first, in creation order) that takes Tab: visible,
+// enabled, WS_TABSTOP. After `from` (before it when `previous`), wrapping; null when none.
+HWND GetNextTabStop(HWND top, HWND from, bool previous);
+
 // Marks `screen` as the calling thread's current message position (GetMessagePos) for input that
 // is delivered by a direct call rather than through the queue.
 void SetCurrentMessagePos(POINT screen);

@@ -1,7 +1,11 @@
 // Sent and posted messages between threads, and the message loop's retrieval order.
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <limits>
 
+#include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -11,9 +15,48 @@ namespace plat::win {
 
 using namespace detail;
 
+namespace detail {
+
+QueueWake::~QueueWake() {
+  if (fd >= 0) ::close(fd);
+}
+
+void QueueWake::notify_all() {
+  cv.notify_all();
+  if (fd >= 0) {
+    std::uint64_t one = 1;
+    // A full counter still reads as ready, so a failed write loses no wake-up.
+    [[maybe_unused]] ssize_t n = ::write(fd, &one, sizeof one);
+  }
+}
+
+}  // namespace detail
+
 namespace {
 
 using Lk = std::unique_lock<std::mutex>;
+using Deadline = std::chrono::steady_clock::time_point;
+
+// Sleeps until woken or the deadline (lock held on entry and exit); on a thread with an event pump
+// the desktop's loop runs meanwhile. True when the deadline has passed.
+bool WaitForWork(Lk& lock, ThreadQueue& me, Deadline deadline) {
+  if (!me.pump) {
+    if (deadline == Deadline::max()) {
+      me.wake.cv.wait(lock);
+      return false;
+    }
+    return me.wake.cv.wait_until(lock, deadline) == std::cv_status::timeout;
+  }
+  EventPump* pump = me.pump;
+  int fd = me.wake.fd;
+  lock.unlock();
+  pump->Wait(fd, deadline);
+  // Drained before the caller looks at the queue again, so a wake-up after that look stays pending.
+  std::uint64_t count = 0;
+  [[maybe_unused]] ssize_t n = ::read(fd, &count, sizeof count);
+  lock.lock();
+  return deadline != Deadline::max() && std::chrono::steady_clock::now() >= deadline;
+}
 
 DWORD PackPoint(POINT p) {
   return static_cast<DWORD>(MAKELPARAM(static_cast<WORD>(p.x), static_cast<WORD>(p.y)));
@@ -52,10 +95,7 @@ bool AwaitReply(Lk& lock, ThreadQueue& me, ThreadQueue& target, const std::share
   for (;;) {
     if (sent->done) return true;
     if (HandleAllSent(lock, me)) continue;
-    if (deadline == std::chrono::steady_clock::time_point::max()) {
-      me.wake.wait(lock);
-    } else if (me.wake.wait_until(lock, deadline) == std::cv_status::timeout && !sent->done &&
-               me.sent.empty()) {
+    if (WaitForWork(lock, me, deadline) && !sent->done && me.sent.empty()) {
       std::erase(target.sent, sent);
       return false;
     }
@@ -160,6 +200,9 @@ std::chrono::steady_clock::time_point NextTimerDeadline(const ThreadQueue& me) {
 void NoteTaken(ThreadQueue& me, const MSG& msg) {
   me.messagePos = PackPoint(msg.pt);
   me.messageTime = msg.time;
+  // The keyboard's state as of this message, as GetKeyState reports it.
+  if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam < 256)
+    me.keys[msg.wParam] = msg.message == WM_KEYDOWN ? 1 : 0;
 }
 
 }  // namespace
@@ -263,9 +306,7 @@ BOOL GetMessage(MSG* msg, HWND hwnd, UINT min, UINT max) {
       NoteTaken(*me, *msg);
       return msg->message == WM_QUIT ? FALSE : TRUE;
     }
-    auto deadline = NextTimerDeadline(*me);
-    if (deadline == std::chrono::steady_clock::time_point::max()) me->wake.wait(lock);
-    else me->wake.wait_until(lock, deadline);
+    WaitForWork(lock, *me, NextTimerDeadline(*me));
   }
 }
 
@@ -285,9 +326,7 @@ BOOL WaitMessage() {
     if (HandleAllSent(lock, *me)) continue;
     MSG probe;
     if (TakeNext(*me, &probe, nullptr, 0, 0, false)) return TRUE;
-    auto deadline = NextTimerDeadline(*me);
-    if (deadline == std::chrono::steady_clock::time_point::max()) me->wake.wait(lock);
-    else me->wake.wait_until(lock, deadline);
+    WaitForWork(lock, *me, NextTimerDeadline(*me));
   }
 }
 
@@ -361,6 +400,20 @@ int PumpPendingMessages() {
     ++dispatched;
   }
   return dispatched;
+}
+
+void SetThreadEventPump(EventPump* pump) {
+  const auto& me = CurrentQueue();
+  auto lock = Lock();
+  if (pump && me->wake.fd < 0) me->wake.fd = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+  me->pump = me->wake.fd >= 0 ? pump : nullptr;
+}
+
+short GetKeyState(int virtualKey) {
+  if (virtualKey < 0 || virtualKey > 255) return 0;
+  const auto& me = CurrentQueue();
+  auto lock = Lock();
+  return me->keys[virtualKey] ? static_cast<short>(0x8000) : short{0};
 }
 
 UINT RegisterWindowMessageA(const char* name) {

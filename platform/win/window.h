@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/win/winuser.h"
 
@@ -18,7 +19,7 @@ struct WNDCLASSA {
 
 // Registers a class for the whole process; false when the name (compared without letter case) is
 // taken or the record lacks a name or procedure. The built-in classes are always registered:
-// "#32770" (dialog), "Static", "Button", "msctls_progress32", "SysHeader32", "SysListView32",
+// "#32770" (dialog), "Static", "Button", "Edit", "msctls_progress32", "SysHeader32", "SysListView32",
 // "tooltips_class32".
 BOOL RegisterClass(const WNDCLASSA& wc);
 BOOL GetClassInfo(const char* className, WNDCLASSA* wc);
@@ -120,6 +121,8 @@ BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu, DWORD exStyle);
 HWND ChildWindowFromPointDeep(HWND parent, POINT point);
 // The deepest visible window under a screen point, searching top-level windows newest first.
 HWND WindowFromPoint(POINT screenPoint);
+// Every top-level window of the process, oldest first (the platform's EnumWindows as a list).
+std::vector<HWND> GetTopLevelWindows();
 
 // Changes system colours (plat::gdi::SetSysColors) and tells the windows: WM_SYSCOLORCHANGE is
 // sent to every window of the calling thread (parents before children, as the framework forwards

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -171,7 +172,8 @@ bool SetVisibility(HWND hwnd, bool show, bool notify) {
     }
   }
   if (show) InvalidateRect(hwnd, nullptr, TRUE);
-  else if (parent) {
+  if (!parent) NoteTopLevel(hwnd, show ? TopLevelChange::Shown : TopLevelChange::Hidden);
+  else if (!show) {
     // What the child covered shows the parent again.
     RECT client{};
     GetClientRect(parent, &client);
@@ -203,6 +205,7 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
     else w->style |= WS_DISABLED;
   }
   SendMessage(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
+  NoteTopLevel(hwnd, TopLevelChange::Enabled);
   return wasDisabled;
 }
 

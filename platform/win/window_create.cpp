@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "platform/kernel/error.h"
+#include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -143,6 +144,7 @@ BOOL DestroyWindow(HWND hwnd) {
   // Windows it owns go first, as on the platform.
   for (HWND o : owned) DestroyWindow(o);
   SetVisibility(hwnd, false, false);
+  NoteTopLevel(hwnd, TopLevelChange::Destroyed);
   SendMessage(hwnd, WM_DESTROY, 0, 0);
   std::vector<HWND> children;
   {

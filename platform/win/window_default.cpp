@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/win/backend.h"
 #include "platform/win/paint.h"
 #include "platform/win/scrollbar_internal.h"
 #include "platform/win/window.h"
@@ -45,6 +46,8 @@ LRESULT DefWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       Wnd* w = Find(hwnd);
       if (!w) return FALSE;
       w->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+      lock.unlock();
+      NoteTopLevel(hwnd, TopLevelChange::Text);
       return TRUE;
     }
     case WM_GETTEXT: return CopyText(hwnd, wParam, reinterpret_cast<char*>(lParam));

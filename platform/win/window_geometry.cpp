@@ -1,4 +1,5 @@
 // Window geometry: moving and sizing, window and client rectangles, coordinate mapping.
+#include "platform/win/backend.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -51,6 +52,7 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
     SendMessage(hwnd, WM_SIZE, SIZE_RESTORED,
                 MAKELPARAM(static_cast<WORD>(client.right), static_cast<WORD>(client.bottom)));
   }
+  if ((moved || sized) && !parent) NoteTopLevel(hwnd, TopLevelChange::Geometry);
   return TRUE;
 }
 

@@ -20,6 +20,11 @@ namespace plat::gdi {
 class Surface;
 }
 
+namespace plat::win {
+class EventPump;
+enum class TopLevelChange : int;
+}
+
 namespace plat::win::detail {
 
 struct ThreadQueue;
@@ -108,9 +113,22 @@ struct Timer {
   TIMERPROC proc = nullptr;
 };
 
+// What wakes a thread waiting for messages: a condition variable waited on with the registry lock,
+// and, on a thread whose waits run the desktop's event loop, an eventfd that loop watches.
+struct QueueWake {
+  std::condition_variable cv;
+  int fd = -1;
+  QueueWake() = default;
+  ~QueueWake();
+  QueueWake(const QueueWake&) = delete;
+  QueueWake& operator=(const QueueWake&) = delete;
+  void notify_all();
+};
+
 struct ThreadQueue {
   DWORD threadId = 0;
-  std::condition_variable wake;  // waited on with the registry lock
+  QueueWake wake;
+  EventPump* pump = nullptr;  // the desktop's event loop this thread's waits run, when any
   std::deque<std::shared_ptr<SentMessage>> sent;
   std::deque<MSG> posted;
   bool quit = false;
@@ -122,6 +140,7 @@ struct ThreadQueue {
   DWORD messagePos = 0;   // screen position of the last message taken (GetMessagePos)
   DWORD messageTime = 0;
   int sendDepth = 0;      // cross-thread sends being handled (InSendMessage)
+  unsigned char keys[256] = {};  // keys down as of the last key message taken (GetKeyState)
 };
 
 struct Registry {
@@ -186,6 +205,9 @@ bool ClockIsManual();
 // area, erasing as w's own paint does, because that paint draws over them (a parent's context does
 // not leave its children out); children made after w was invalidated are repainted this way too.
 void InvalidateChildrenUnder(Wnd& w, const RECT& area, bool erase);
+
+// Tells the backend that a top-level window changed (nothing for a child window).
+void NoteTopLevel(HWND hwnd, TopLevelChange change);
 
 // Posted-message and timer upkeep when a window goes (lock held), and the built-in classes.
 void PurgeWindowMessages(Wnd& w);

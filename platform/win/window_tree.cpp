@@ -112,6 +112,11 @@ HWND WindowFromPoint(POINT screenPoint) {
   return nullptr;
 }
 
+std::vector<HWND> GetTopLevelWindows() {
+  auto lock = Lock();
+  return Reg().topLevel;
+}
+
 BOOL SetSysColors(int count, const int* indices, const COLORREF* colors) {
   BOOL known = gdi::SetSysColors(count, indices, colors);
   std::vector<HWND> mine, others;

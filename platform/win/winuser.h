@@ -125,6 +125,8 @@ constexpr UINT WM_LBUTTONUP = 0x0202;
 constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
+constexpr UINT WM_MBUTTONDOWN = 0x0207;
+constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
 constexpr UINT WM_DROPFILES = 0x0233;
 constexpr UINT WM_USER = 0x0400;
@@ -197,6 +199,17 @@ constexpr UINT BM_CLICK = 0x00F5;
 constexpr WORD BN_CLICKED = 0;
 constexpr int BST_UNCHECKED = 0;
 constexpr int BST_CHECKED = 1;
+
+// Edit styles, messages and notifications (WM_COMMAND's high word of wParam).
+constexpr DWORD ES_LEFT = 0x0000;
+constexpr DWORD ES_MULTILINE = 0x0004;
+constexpr DWORD ES_AUTOHSCROLL = 0x0080;
+constexpr DWORD ES_READONLY = 0x0800;
+constexpr UINT EM_GETSEL = 0x00B0;
+constexpr UINT EM_SETSEL = 0x00B1;
+constexpr WORD EN_SETFOCUS = 0x0100;
+constexpr WORD EN_KILLFOCUS = 0x0200;
+constexpr WORD EN_CHANGE = 0x0300;
 
 // ShowWindow commands and WM_SIZE kinds.
 constexpr int SW_HIDE = 0;
@@ -292,6 +305,7 @@ constexpr WPARAM MK_LBUTTON = 0x0001;
 constexpr WPARAM MK_RBUTTON = 0x0002;
 constexpr WPARAM MK_SHIFT = 0x0004;
 constexpr WPARAM MK_CONTROL = 0x0008;
+constexpr WPARAM MK_MBUTTON = 0x0010;
 
 // WM_NCHITTEST answers (the ones this layer gives).
 constexpr LRESULT HTNOWHERE = 0;

@@ -1,6 +1,8 @@
 // Every documented way drevhost refuses: bad usage, an unreadable page, an object that cannot be
 // made (class not registered, module not loadable or not started, no factory), script errors and
 // actions that cannot be done.
+#include <sys/stat.h>
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -156,6 +158,12 @@ TEST_F(ErrorExitTest, ActionsThatCannotBeDone) {
   r = Host({"run", "page.html", "--load-state", "/dev/zero"});
   EXPECT_EQ(r.status, kActionFailed);
   EXPECT_THAT(r.err, HasSubstr("--load-state: cannot read /dev/zero: it is larger than 64 MiB"));
+
+  const std::string fifo = (Dir() / "state.fifo").string();
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  r = Host({"run", "page.html", "--load-state", fifo});  // answers at once instead of waiting for a writer
+  EXPECT_EQ(r.status, kActionFailed);
+  EXPECT_THAT(r.err, HasSubstr("it is a pipe or a socket, not a file"));
 
   r = Host({"run", "page.html", "--load-state", WriteFile("garbage.bin", "not a saved state")});
   EXPECT_EQ(r.status, kActionFailed);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 
 #include "platform/text/text.h"
 #include "tests/e2e/e2e_support.h"
@@ -226,4 +227,32 @@ TEST_F(PageTest, SavedStateComesBackInANewRun) {
 }
 
 }  // namespace
+// A page may name for upload files of its own folder, of the system's temporary folder and of the
+// folders given with --allow-files; any other file is refused as one that cannot be opened.
+TEST_F(PageTest, APageNamesFilesOnlyInItsFolderTheTemporaryFolderAndTheFoldersAllowed) {
+  for (const char* folder : {"site", "site/pics", "tmp", "extra", "home"}) std::filesystem::create_directories(Dir() / folder);
+  WriteFile("site/pics/a.png", "aaaa");
+  WriteFile("tmp/b.png", "bb");
+  WriteFile("extra/c.png", "c");
+  WriteFile("home/id_rsa", "secret");
+  WritePage("site/page.html", PageOf(ControlObject("up", {}) +
+                                     "<script>\n"
+                                     "  up.AddImage('a', '" + (Dir() / "site/pics/a.png").string() + "');\n"
+                                     "  up.AddImage('b', '" + (Dir() / "tmp/b.png").string() + "');\n"
+                                     "  up.AddImage('c', '" + (Dir() / "extra/c.png").string() + "');\n"
+                                     "  up.AddImage('d', '" + (Dir() / "site/pics/../../home/id_rsa").string() + "');\n"
+                                     "</script>\n"));
+  const std::map<std::string, std::string> env{{"TMPDIR", (Dir() / "tmp").string()}};
+  const std::string count = "up.GetFileCount('ATTACH_IMAGE')";
+  RunResult r = Host({"run", "site/page.html", "--eval", count}, env);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_GE(IndexOf(r.Lines(), "eval 2"), 0) << r.out;  // a and b
+  EXPECT_THAT(r.out, HasSubstr("messagebox zelk: "));
+
+  r = Host({"run", "site/page.html", "--allow-files", (Dir() / "extra").string(), "--eval", count}, env);
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_GE(IndexOf(r.Lines(), "eval 3"), 0) << r.out;  // the home folder's key stays out
+  EXPECT_EQ(Host({"run", "site/page.html", "--allow-files"}, env).status, 2);
+}
+
 }  // namespace drev::e2e

@@ -2,6 +2,9 @@
 // the attribute forms a page may use.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -80,6 +83,13 @@ TEST(HtmlPageTest, LoadingReportsPagesThatCannotBeRead) {
   EXPECT_FALSE(LoadPage("/dev/zero", &error));
   EXPECT_NE(error.find("larger than 64 MiB"), std::string::npos) << error;
 
+  // A named pipe is refused, not waited on until a writer comes.
+  auto fifo = std::filesystem::temp_directory_path() / ("drev-fifo-" + std::to_string(getpid()) + ".html");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(LoadPage(fifo.string(), &error));
+  EXPECT_NE(error.find("it is a pipe or a socket, not a file"), std::string::npos) << error;
+  std::filesystem::remove(fifo);
+
   auto path = std::filesystem::temp_directory_path() / ("drev-page-" + std::to_string(getpid()) + ".html");
   std::ofstream(path) << "<script>\nvar a;</script>";
   auto page = LoadPage(path.string(), &error);
@@ -117,6 +127,63 @@ TEST(HtmlPageTest, EventSignatures) {
   ASSERT_TRUE(ParseEventSignature("StartUpload"));
   for (const char* bad : {"", "(a)", "Name(a,", "Name(a,)", "Name(1a)", "Name(a b)", "Na me()"})
     EXPECT_FALSE(ParseEventSignature(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace drev::host
+
+namespace drev::host {
+namespace {
+
+std::string FlowText(const Page& page) {
+  std::string text;
+  for (const FlowItem& item : page.flow) {
+    switch (item.kind) {
+      case FlowItem::Kind::kBreak: text += item.newline ? "|br" : "|"; break;
+      case FlowItem::Kind::kWord:
+        text += std::string(item.spaceBefore ? " " : "") + (item.heading ? "h" + std::to_string(item.heading) + ":" : "") +
+                item.text;
+        break;
+      case FlowItem::Kind::kObject: text += std::string(item.spaceBefore ? " " : "") + "[object " + std::to_string(item.index) + "]"; break;
+      case FlowItem::Kind::kControl: text += std::string(item.spaceBefore ? " " : "") + "[control " + std::to_string(item.index) + "]"; break;
+    }
+  }
+  return text;
+}
+
+TEST(HtmlPageTest, TheBodyFlowsInDocumentOrderWithItsControls) {
+  Page page = ParsePage(R"html(<html><head><title>  글쓰기
+   page </title><style>p { color: red }</style></head>
+<body>
+<h2>Write <b>a</b>post</h2>
+<object id="hidden-in-p" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11"><object id="inner"></object>fallback</object>
+<p>제목:&nbsp;<input id="title" type="text" value="주간 회의록" size="30">
+<input type="hidden" id="token" value="t1"><input type="checkbox" id="c">
+<button id="go" onclick="send(); return false;">보내기  <i>now</i></button><input type="submit"></p>
+<textarea id="memo" rows="4" cols="40">
+line one
+line two</textarea>line<br><br>end<img src="x.png" alt="no"><script>var x = "<p>not text</p>";</script>
+</body></html>)html",
+                        "/pages");
+  EXPECT_EQ(page.title, "글쓰기 page");
+  ASSERT_EQ(page.objects.size(), 2u);
+  EXPECT_EQ(FlowText(page),
+            "|h2:Write h2:ah2:post|[object 0]|제목: [control 0] [control 2][control 3]|[control 4]line|br|brend");
+  ASSERT_EQ(page.controls.size(), 5u);
+  EXPECT_EQ(page.controls[0].kind, PageControl::Kind::kTextInput);
+  EXPECT_EQ(page.controls[0].value, "주간 회의록");
+  EXPECT_EQ(page.controls[0].size, 30);
+  EXPECT_EQ(page.controls[1].kind, PageControl::Kind::kHidden);
+  EXPECT_EQ(page.controls[1].id, "token");
+  EXPECT_EQ(page.controls[2].kind, PageControl::Kind::kButton);
+  EXPECT_EQ(page.controls[2].value, "보내기 now");
+  EXPECT_EQ(page.controls[2].onclick, "send(); return false;");
+  EXPECT_EQ(page.controls[2].line, 8);
+  EXPECT_EQ(page.controls[3].value, "Submit");
+  EXPECT_EQ(page.controls[4].kind, PageControl::Kind::kTextArea);
+  EXPECT_EQ(page.controls[4].value, "line one\nline two");  // the line feed after the tag dropped
+  EXPECT_EQ(page.controls[4].rows, 4);
+  EXPECT_EQ(page.controls[4].cols, 40);
 }
 
 }  // namespace

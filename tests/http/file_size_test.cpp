@@ -102,6 +102,22 @@ TEST_F(FileSize, AFileThatGrowsWhileItIsReadAbandonsTheRequest) {
   ExpectNoCompleteUpload();
 }
 
+TEST_F(FileSize, AFileOverwrittenInPlaceWithTheSameSizeAbandonsTheRequest) {
+  std::string path = dir_.Write("overwritten", Pattern(kBig));
+  // Its times lie well in the past, so that the overwrite shows however coarse the clock of the
+  // file system is.
+  std::filesystem::last_write_time(dir_.Path() / "overwritten",
+                                   std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+  Tamper tamper{dir_.Path() / "overwritten", 10, [](const std::filesystem::path& file) {
+                  std::fstream out(file, std::ios::binary | std::ios::in | std::ios::out);
+                  out << std::string(4096, 'n');  // the start of another version, the size kept
+                }};
+  EXPECT_EQ(ExpectRefused(path, kBig, &tamper), kBig / 1024);
+  EXPECT_EQ(std::filesystem::file_size(dir_.Path() / "overwritten"), kBig);
+  EXPECT_TRUE(WaitForOutput(receiver_, "-> 400")) << receiver_.Output();
+  ExpectNoCompleteUpload();
+}
+
 TEST_F(FileSize, AFileOf4GiBOrMoreIsRefusedNotCutToItsLow32Bits) {
   std::string path = dir_.Write("huge", "");
   std::filesystem::resize_file(dir_.Path() / "huge", (std::uint64_t{1} << 32) + 10);  // sparse

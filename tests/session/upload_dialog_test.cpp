@@ -121,6 +121,41 @@ TEST_F(UploadTest, TheCancelButtonStopsTheTransferMidFileAndKeepsTheLists) {
   EXPECT_TRUE(Messages().empty());
 }
 
+// A server that takes no more of the body, or one that never answers, holds the worker in a network
+// call; the cancel button still ends the upload at once as a cancel, with no time-out box.
+class SilentServerTest : public UploadTest {
+ protected:
+  void CancelWhileHeld(const char* option, std::size_t size) {
+    ReceiverProcess receiver(Receiver({option, "60000"}));
+    Place(receiver.Address());
+    Pick({MakeFile("held.bin", size)});
+    Host().Events().Clear();
+    int ticksAfterProgress = 0;
+    std::chrono::steady_clock::time_point clicked;
+    DialogWatcher watcher([&](pw::HWND dialog) {
+      if (DialogWatcher::Text(dialog, IDC_PROGRESS_BYTES).empty()) return;
+      // About a second after the first report, the worker waits on the network.
+      if (++ticksAfterProgress != 50) return;
+      clicked = std::chrono::steady_clock::now();
+      DialogWatcher::ClickCancel(dialog);
+    });
+
+    EXPECT_FALSE(UploadFiles());
+
+    EXPECT_GE(ticksAfterProgress, 50);
+    EXPECT_LT(std::chrono::steady_clock::now() - clicked, std::chrono::seconds(5));
+    EXPECT_EQ(EventLog(), (Names{"StartUpload()", "CancelUpload()"}));
+    EXPECT_EQ(Count("ATTACH_FILE"), 1);
+    EXPECT_TRUE(Messages().empty());
+  }
+};
+
+TEST_F(SilentServerTest, TheCancelButtonEndsAnUploadToAServerThatStoppedReadingAtOnce) {
+  CancelWhileHeld("--read-delay", 32 * kMiB);
+}
+
+TEST_F(SilentServerTest, TheCancelButtonEndsAnUploadWaitingForAReplyAtOnce) { CancelWhileHeld("--reply-delay", 3000); }
+
 TEST_F(UploadTest, EnterIsIgnoredWhileTheWorkerRunsAndEscapeActsAsTheCancelButton) {
   ReceiverProcess receiver(SlowReceiver());
   Place(receiver.Address());
@@ -201,6 +236,36 @@ TEST_F(UploadTest, AfterFiftyMinutesTheDialogRequestsTheKeepAliveImageAndTheUplo
   EXPECT_EQ(log.find("GET /bin/Plimtrans.gif", get + 1), std::string::npos) << log;
   EXPECT_EQ(LastReply()["files"][0]["size"], 8 * kMiB);
   EXPECT_EQ(EventNames(), (Names{"StartUpload", "ChangeFileList", "OnContentReceived"}));
+}
+
+TEST_F(UploadTest, TheUploadEndsAsSoonAsTheWorkerIsDoneWithoutWaitingForThePollTimer) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address());
+  Pick({MakeFile("small.bin", 1024), MakeFile("second.bin", 3000)});
+  // The timers' clock stands still, so the poll timer never fires; should the dialog wait for it
+  // all the same, the clock is moved on after 5 s so that the test ends (and fails).
+  pw::ManualClock clock;
+  std::atomic<bool> ended{false};
+  std::atomic<bool> advanced{false};
+  std::thread rescue([&] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!ended && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!ended) {
+      advanced = true;
+      pw::AdvanceClock(CProgressDlg::kPollMs);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+  });
+
+  const bool finished = UploadFiles();
+  ended = true;
+  rescue.join();
+
+  EXPECT_TRUE(finished);
+  EXPECT_FALSE(advanced);
+  EXPECT_EQ(EventNames(), (Names{"StartUpload", "ChangeFileList", "OnContentReceived"}));
+  ASSERT_EQ(LastReply()["files"].size(), 2u);
+  EXPECT_EQ(LastReply()["files"][1]["size"], 3000);
 }
 
 }  // namespace

@@ -160,6 +160,34 @@ TEST_F(CXListCtrlTest, SetCheckboxKeepsTheHeaderBoxInLine) {
   EXPECT_EQ(item.iImage, 1);
 }
 
+TEST_F(CXListCtrlTest, CheckedCountsStayRightAcrossAddsRemovalsTicksAndAReset) {
+  AddRows(5);
+  ASSERT_TRUE(list.SetHeaderCheckedState(0, 1));
+  for (int row = 0; row < 5; ++row) list.SetCheckbox(row, 0, row % 2);  // rows 1 and 3 ticked
+  list.SetCheckbox(2, 1, 1);
+  EXPECT_EQ(list.CountCheckedItems(0), 2);
+  EXPECT_EQ(list.CountCheckedItems(1), 1);
+  list.SetCheckbox(1, 0, 1);  // ticking a ticked box again counts once
+  EXPECT_EQ(list.CountCheckedItems(0), 2);
+  ASSERT_TRUE(list.DeleteItem(3));  // a ticked row goes
+  EXPECT_EQ(list.CountCheckedItems(0), 1);
+  ASSERT_TRUE(list.DeleteItem(0));  // an unticked one
+  EXPECT_EQ(list.CountCheckedItems(0), 1);
+  list.SetCheckbox(0, 0, -1);  // the ticked row (now 0) loses its box
+  EXPECT_EQ(list.CountCheckedItems(0), 0);
+  AddRows(2);
+  for (int row = 0; row < list.GetItemCount(); ++row) list.SetCheckbox(row, 0, 1);
+  EXPECT_EQ(list.CountCheckedItems(0), list.GetItemCount());
+  EXPECT_EQ(list.GetHeaderCheckedState(0), 2);
+  ASSERT_TRUE(list.DeleteAllItems());
+  EXPECT_EQ(list.CountCheckedItems(0), 0);
+  EXPECT_EQ(list.CountCheckedItems(1), 0);
+  AddRows(1);
+  list.SetCheckbox(0, 0, 0);
+  EXPECT_EQ(list.CountCheckedItems(0), 0);
+  EXPECT_EQ(list.GetHeaderCheckedState(0), 1);
+}
+
 TEST_F(CXListCtrlTest, OutOfRangeOperationsChangeNothingAndAnswerTheirDefaults) {
   AddRows(2);
   const int badRows[] = {-1, 2};

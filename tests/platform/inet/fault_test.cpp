@@ -107,6 +107,45 @@ TEST(InetFaults, RepliesThatAreMissingMalformedInterimOrCutShort) {
   EXPECT_EQ(GetLastError(), ERROR_INTERNET_CONNECTION_ABORTED);
 }
 
+// A reply body that ends before its framing says it is complete is never read as if it were whole:
+// the bytes that came are handed over, and the read after them fails.
+TEST(InetFaults, ABodyCutShortOfItsFramingFailsTheReadAtItsEnd) {
+  struct Case {
+    std::string reply;
+    std::string arrived;  // what reads hand over before the failure
+  };
+  const std::string ok11 = "HTTP/1.1 200 OK\r\n";
+  for (const Case& c : {Case{"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\nshort", "short"},
+                        Case{ok11 + "Transfer-Encoding: chunked\r\n\r\n8\r\nabc", "abc"},
+                        Case{ok11 + "Transfer-Encoding: chunked\r\n\r\n3\r\nabc\r\n", "abc"},
+                        Case{ok11 + "Transfer-Encoding: chunked\r\n\r\nffffffffffffffff\r\nabc\r\n0\r\n\r\n", ""},
+                        Case{"HTTP/1.0 200 OK\r\nContent-Length: 4294967298\r\n\r\nOKOK", "OKOK"}}) {
+    SCOPED_TRACE(c.reply);
+    ScriptedServer server([&](int fd) {
+      ReadOneRequest(fd);
+      SendAll(fd, c.reply);
+    });
+    Handle session = OpenSession();
+    Post post = OpenPost(session, "127.0.0.1", server.Port());
+    ASSERT_TRUE(Begin(post.request, 0));
+    ASSERT_TRUE(HttpEndRequestA(post.request, nullptr, 0, 0));
+    std::string body;
+    char buffer[1024];
+    DWORD got = 0;
+    DWORD error = 0;
+    for (int reads = 0; reads < 10; ++reads) {
+      if (!InternetReadFile(post.request, buffer, sizeof buffer, &got)) {
+        error = GetLastError();
+        break;
+      }
+      if (got == 0) break;
+      body.append(buffer, got);
+    }
+    EXPECT_EQ(body, c.arrived);
+    EXPECT_TRUE(error == ERROR_INTERNET_CONNECTION_ABORTED || error == ERROR_HTTP_INVALID_SERVER_RESPONSE) << error;
+  }
+}
+
 TEST(InetFaults, ShortReceiveLimitsEndWaitsForASilentServer) {
   // The server reads the request, then says nothing until the client gives up and closes.
   ScriptedServer silent([](int fd) {
@@ -132,6 +171,34 @@ TEST(InetFaults, ShortReceiveLimitsEndWaitsForASilentServer) {
   EXPECT_EQ(got, 40u);
   EXPECT_FALSE(InternetReadFile(post.request, buffer, 100, &got));
   EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
+}
+
+// Every byte of a trickling reply arrives within the receive limit, which restarts with each one; the
+// bound on the whole reply still ends it.
+TEST(InetFaults, TheWholeReplyIsBoundedHoweverSlowlyItTrickles) {
+  ScriptedServer trickle([](int fd) {
+    ReadOneRequest(fd);
+    SendAll(fd, "HTTP/1.0 200 OK\r\n\r\n");
+    for (int i = 0; i < 100; ++i) {  // 30 s at most
+      if (send(fd, "x", 1, MSG_NOSIGNAL) != 1) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+  });
+  Handle session = OpenSession(0, 0, 1000);
+  DWORD whole = 1500;
+  ASSERT_TRUE(InternetSetOptionA(session, INTERNET_OPTION_REPLY_TIMEOUT, &whole, sizeof whole));
+  Post post = OpenPost(session, "127.0.0.1", trickle.Port());
+  Clock::time_point start = Clock::now();
+  ASSERT_TRUE(Begin(post.request, 0));
+  ASSERT_TRUE(HttpEndRequestA(post.request, nullptr, 0, 0));
+  char buffer[64];
+  DWORD got = 0;
+  std::size_t arrived = 0;
+  while (InternetReadFile(post.request, buffer, sizeof buffer, &got) && got > 0) arrived += got;
+  EXPECT_EQ(GetLastError(), ERROR_INTERNET_TIMEOUT);
+  EXPECT_GT(arrived, 0u);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(10));
+  post.request.Reset();  // the server's next byte finds the connection gone
 }
 
 TEST(InetFaults, ShortSendLimitsEndWritesToAServerThatStopsReading) {

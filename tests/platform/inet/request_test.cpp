@@ -323,6 +323,36 @@ TEST(InetHandles, ClosingASessionClosesWhatWasOpenedUnderItAndStaleHandlesStayIn
   EXPECT_EQ(InternetOpenA("a", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, INTERNET_FLAG_ASYNC), nullptr);
 }
 
+TEST(InetHandles, AClosedRequestRefusesTheNextWriteAndAnotherRequestOnTheSameThreadIsWrittenToItself) {
+  RecordingServer first("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+  RecordingServer second("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+  Handle session = OpenSession();
+  Post one = OpenPost(session, "127.0.0.1", first.server.Port());
+  Post two = OpenPost(session, "127.0.0.1", second.server.Port());
+  ASSERT_TRUE(Begin(one.request, 8));
+  ASSERT_TRUE(Begin(two.request, 8));
+  DWORD written = 0;
+  // Writes alternate between the two requests, block by block.
+  ASSERT_TRUE(InternetWriteFile(one.request, "1111", 4, &written));
+  ASSERT_TRUE(InternetWriteFile(two.request, "2222", 4, &written));
+  ASSERT_TRUE(InternetWriteFile(one.request, "aaaa", 4, &written));
+  ASSERT_TRUE(InternetWriteFile(two.request, "bbbb", 4, &written));
+  ASSERT_TRUE(HttpEndRequestA(one.request, nullptr, 0, 0));
+  ASSERT_TRUE(HttpEndRequestA(two.request, nullptr, 0, 0));
+  EXPECT_EQ(first.Seen().body, "1111aaaa");
+  EXPECT_EQ(second.Seen().body, "2222bbbb");
+
+  // A request written to a moment ago and then closed is gone for the next write too.
+  RecordingServer third("HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n");
+  Post three = OpenPost(session, "127.0.0.1", third.server.Port());
+  ASSERT_TRUE(Begin(three.request, 8));
+  ASSERT_TRUE(InternetWriteFile(three.request, "3333", 4, &written));
+  HINTERNET closed = three.request.release();
+  ASSERT_TRUE(InternetCloseHandle(closed));
+  EXPECT_FALSE(InternetWriteFile(closed, "cccc", 4, &written));
+  EXPECT_EQ(GetLastError(), plat::kernel::ERROR_INVALID_HANDLE);
+}
+
 TEST(InetHandles, TimeLimitsStartAtTheDefaultsAndPassToHandlesOpenedLater) {
   Handle session = OpenSession();
   DWORD value = 0, length = sizeof value;
@@ -337,6 +367,9 @@ TEST(InetHandles, TimeLimitsStartAtTheDefaultsAndPassToHandlesOpenedLater) {
   length = sizeof value;
   ASSERT_TRUE(InternetQueryOptionA(connection, INTERNET_OPTION_CONNECT_TIMEOUT, &value, &length));
   EXPECT_EQ(value, plat::inet::kDefaultConnectTimeoutMs);
+  length = sizeof value;
+  ASSERT_TRUE(InternetQueryOptionA(connection, INTERNET_OPTION_REPLY_TIMEOUT, &value, &length));
+  EXPECT_EQ(value, plat::inet::kDefaultReplyTimeoutMs);
 
   DWORD zero = 0;
   EXPECT_FALSE(InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &zero, sizeof zero));

@@ -92,6 +92,30 @@ TEST(FileTest, PipesAreRefusedInsteadOfWaitingForAWriter) {
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
+TEST(FileTest, BasicInformationCarriesTheTimesAsTheDesktopCountsThemAndMovesWithAWrite) {
+  TempDir dir;
+  WriteText(dir / "f", "0123456789");
+  timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 500}};  // 2001-09-09, access and write
+  ASSERT_EQ(utimensat(AT_FDCWD, (dir / "f").c_str(), times, 0), 0);
+  File file = File::Open(dir / "f", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  FILE_BASIC_INFO before;
+  ASSERT_TRUE(file.BasicInfo(before));
+  EXPECT_EQ(before.LastWriteTime.QuadPart, 116444736000000000 + 10'000'000'000'000'000 + 5);
+  EXPECT_EQ(before.LastAccessTime.QuadPart, 116444736000000000 + 10'000'000'000'000'000);
+  EXPECT_GT(before.ChangeTime.QuadPart, before.LastWriteTime.QuadPart);  // the times were just set
+
+  std::fstream(dir / "f", std::ios::binary | std::ios::in | std::ios::out) << "ab";  // same size
+  FILE_BASIC_INFO after;
+  ASSERT_TRUE(file.BasicInfo(after));
+  EXPECT_NE(after.LastWriteTime.QuadPart, before.LastWriteTime.QuadPart);
+  EXPECT_EQ(file.Size(), 10);
+
+  EXPECT_FALSE(GetFileInformationByHandleEx(file.Get(), static_cast<FILE_INFO_BY_HANDLE_CLASS>(1), &after, sizeof after));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(GetFileInformationByHandleEx(file.Get(), FileBasicInfo, &after, 8));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_PARAMETER);
+}
+
 TEST(FileTest, WriteThenReadBackInBlocks) {
   TempDir dir;
   std::string content(2500, '\0');

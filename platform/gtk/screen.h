@@ -1,0 +1,16 @@
+// The on-screen backend of plat::win on GTK 3: our top-level windows as desktop windows, the
+// desktop's input, file chooser, drops and message dialogs. GTK stays behind this header.
+#pragma once
+
+#include <string>
+
+namespace plat::gtk {
+
+// Opens the display (gtk_init_check) and installs the on-screen backend of plat::win, with the
+// calling thread as the user-interface thread whose waits run GTK's main context. Returns false with
+// the reason in *why when there is no display. Call on the user-interface thread, before it makes
+// the windows it is to show; calling again after success does nothing and returns true.
+bool OpenScreen(std::string* why);
+bool ScreenOpen();
+
+}  // namespace plat::gtk
