@@ -63,8 +63,8 @@ CBasicHttp::~CBasicHttp() {
 }
 
 void CBasicHttp::AddItem(const std::string& fieldName, const std::string& value, const std::string& filePath,
-                         const std::string& contentType, DWORD fileSize) {
-  m_listItems.push_back(std::make_unique<CFormItem>(fieldName, value, filePath, contentType, fileSize));
+                         const std::string& contentType, DWORD fileSize, const std::string& fileName) {
+  m_listItems.push_back(std::make_unique<CFormItem>(fieldName, value, filePath, contentType, fileSize, fileName));
 }
 
 void CBasicHttp::SetHeader(const std::string& name, const std::string& value) {
@@ -108,7 +108,7 @@ void CBasicHttp::ComputeContentLength() {
   for (const auto& item : m_listItems) {
     total += (boundary + 4) + 39 + HeaderParameter(item->m_strFieldName).size();
     if (item->m_bIsFile) {
-      total += 13 + HeaderParameter(item->m_strFilePath).size() + 16 + item->m_strContentType.size() + 4 + item->m_dwFileSize + 2;
+      total += 13 + HeaderParameter(item->SentFileName()).size() + 16 + item->m_strContentType.size() + 4 + item->m_dwFileSize + 2;
     } else {
       total += 4 + item->m_strValue.size() + 2;
     }

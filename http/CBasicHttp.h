@@ -54,9 +54,10 @@ class CBasicHttp {
   void SetFormType(FormType formType) { m_nFormType = formType; }
 
   // Appends a field; nothing is checked, equal names all stay. A nonempty `filePath` makes it a
-  // file field whose content is the file and whose declared size is `fileSize`.
+  // file field whose content is the file and whose declared size is `fileSize`; its filename
+  // parameter is `fileName`, or the path itself when `fileName` is empty.
   void AddItem(const std::string& fieldName, const std::string& value, const std::string& filePath,
-               const std::string& contentType, plat::DWORD fileSize);
+               const std::string& contentType, plat::DWORD fileSize, const std::string& fileName = {});
 
   // Replaces the extra header text with the single line "name: value\r\n".
   void SetHeader(const std::string& name, const std::string& value);

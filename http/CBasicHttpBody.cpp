@@ -69,7 +69,7 @@ void CBasicHttp::WriteFileParts(RequestWriter& writer) {
     WriteDelimiter(writer, m_strBoundary);
     writer.Write("Content-Disposition: form-data");
     writer.Write("; name=\"" + HeaderParameter(item->m_strFieldName) + "\"; filename=\"" +
-                 HeaderParameter(item->m_strFilePath) + "\"\r\nContent-Type: " + item->m_strContentType);
+                 HeaderParameter(item->SentFileName()) + "\"\r\nContent-Type: " + item->m_strContentType);
     writer.Write("\r\n");
     writer.Write("\r\n");
     writer.Flush();

@@ -83,7 +83,10 @@ class UploadWorker {
   // 0. Failures of the transfer (InternetException, CBasicHttpException, CFileException,
   // std::bad_alloc) pass on after the request is closed. Fields in body order: DELETE_FILE_COUNT and
   // DELETE_FILES (when there is a deletion list), the page parameters, "ATTACH_FILES" per local row,
-  // the image files under their field names; server-held records are skipped.
+  // the image files under their field names; server-held records are skipped. With the settings'
+  // Utf8Form, names, values and file names go in UTF-8, each file part names the file's own name
+  // (not its local path), and the reply is taken as UTF-8 (converted for the control); Reply()
+  // keeps the bytes as read.
   plat::BOOL Upload();
 
   // A new form poster on the worker's session.
@@ -147,6 +150,7 @@ class UploadWorker {
   void AddFileFields(CBasicHttp& http);
   void AddTextFields(CBasicHttp& http);
   void StoreReply();
+  bool Utf8Form() const;  // the settings ask for a UTF-8 form
   void ReportFailure(UploadFailure failure);
   // The request that RequestStop closes: set once it is open, cleared before it is closed here.
   void WatchRequest(plat::inet::HINTERNET request);

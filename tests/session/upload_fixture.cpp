@@ -127,9 +127,10 @@ drevtest::ReceiverSetup Receiver(std::vector<std::string> options) {
   return setup;
 }
 
-void UploadTest::Place(const std::string& server) {
-  ASSERT_EQ(Host().LoadProperties({{"Normal_ServerName", server}, {"Normal_UploadURL", kUploadPath}}),
-            plat::com::S_OK);
+void UploadTest::Place(const std::string& server, const std::vector<std::pair<std::string, std::string>>& params) {
+  std::vector<std::pair<std::string, std::string>> all{{"Normal_ServerName", server}, {"Normal_UploadURL", kUploadPath}};
+  all.insert(all.end(), params.begin(), params.end());
+  ASSERT_EQ(Host().LoadProperties(all), plat::com::S_OK);
   ASSERT_EQ(Host().CreateWindows(600, 300), plat::com::S_OK);
   ASSERT_TRUE(Host().Call("SetUploadSize", {std::int32_t{1} << 30}).ok());
   Host().Events().Clear();

@@ -78,8 +78,8 @@ class UploadTest : public ControlTest {
   void TearDown() override;
 
   // Places the control with its window, uploading to `server` at kUploadPath, with a generous
-  // upload size limit; the event log starts empty.
-  void Place(const std::string& server);
+  // upload size limit; the event log starts empty. `params` are further <param>s of the page.
+  void Place(const std::string& server, const std::vector<std::pair<std::string, std::string>>& params = {});
   // A file of `size` patterned bytes in the scratch folder; its path (UTF-8).
   std::string MakeFile(const std::string& name, std::size_t size) const;
   // The user picks `paths` in the open-file dialog; the event log then starts afresh.
