@@ -111,11 +111,17 @@ ScreenWindow* Make(HWND hwnd, const win::TopLevelState& state) {
   gtk_window_set_decorated(GTK_WINDOW(sw->window), (state.style & win::WS_CAPTION) == win::WS_CAPTION);
   gtk_window_set_resizable(GTK_WINDOW(sw->window), sw->resizable);
   gtk_window_set_gravity(GTK_WINDOW(sw->window), GDK_GRAVITY_STATIC);
-  if (state.owner)
-    if (ScreenWindow* owner = FindScreenWindow(state.owner))
+  // A dialog made without an owner (the upload's progress dialog) still runs a modal loop over the
+  // window shown before it: it stands over that window and takes the application's input while it is
+  // up, so that the page cannot be clicked under it.
+  const bool ownerless = !state.owner && win::GetClassName(hwnd) == win::WC_DIALOG;
+  HWND over = state.owner ? state.owner : ownerless ? ModalOwnerFor(nullptr) : nullptr;
+  if (over && over != hwnd)
+    if (ScreenWindow* owner = FindScreenWindow(over))
       gtk_window_set_transient_for(GTK_WINDOW(sw->window), GTK_WINDOW(owner->window));
   // A window shown while its owner is disabled is that owner's modal dialog.
-  if (state.owner && !win::IsWindowEnabled(state.owner)) gtk_window_set_modal(GTK_WINDOW(sw->window), TRUE);
+  if ((state.owner && !win::IsWindowEnabled(state.owner)) || (ownerless && over && over != hwnd))
+    gtk_window_set_modal(GTK_WINDOW(sw->window), TRUE);
   ScreenWindow* raw = sw.get();
   g_signal_connect(sw->area, "draw", G_CALLBACK(OnDraw), raw);
   g_signal_connect(sw->window, "delete-event", G_CALLBACK(OnDelete), raw);
