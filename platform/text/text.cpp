@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -95,7 +96,10 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
     // EILSEQ: a character the target lacks or a bad source sequence; EINVAL: a cut-off sequence.
     ok = false;
     out.append(replacement);
-    std::size_t skip = SkipLength(from, std::string_view(src, srcLeft));
+    // glibc's CP949 converter can report a bad sequence after it has taken every byte: there is
+    // nothing left to skip then.
+    if (srcLeft == 0) break;
+    std::size_t skip = std::min(SkipLength(from, std::string_view(src, srcLeft)), srcLeft);
     src += skip;
     srcLeft -= skip;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);

@@ -100,6 +100,17 @@ TEST(TextTest, ADamagedPieceCostsOneQuestionMarkAndNothingAfterIt) {
   EXPECT_EQ(Utf16ToCp949(u"\U0001F600z"), "?z");  // a pair is one character
 }
 
+TEST(TextTest, ABadSequenceReportedAfterTheLastByteEndsTheText) {
+  // Found by the cp949 fuzz target: glibc's converter can take every byte and still say the text
+  // held a bad sequence; skipping a byte past the end then read beyond the text.
+  const std::string bytes("\x43\x8a\x3a\x54\x46\xec\x84\x5c\xe8\xe8\xe8\xe8\xe8\xe8\xe8\xe8\xa2\xe8", 18);
+  bool lossless = true;
+  std::string utf8 = Cp949ToUtf8(bytes, &lossless);
+  EXPECT_FALSE(lossless);
+  EXPECT_EQ(utf8.substr(0, 4), "C?:T");
+  EXPECT_EQ(Cp949ToUtf16(bytes).substr(0, 2), u"C?");
+}
+
 TEST(TextTest, NoCp949CharacterEndsInABackslashOrADot) {
   // Why the path searches below can only be fooled by bytes that are not text: the code page puts
   // only letters and bytes from 0x81 up second in a character.
