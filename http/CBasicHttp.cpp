@@ -86,15 +86,30 @@ void CBasicHttp::MakeBoundary() {
   m_strBoundary = std::string("--Velmora.Boundary") + digits;
 }
 
+std::string CBasicHttp::HeaderParameter(const std::string& text) {
+  if (text.find_first_of("\"\r\n") == std::string::npos) return text;
+  std::string escaped;
+  escaped.reserve(text.size() + 8);
+  for (char c : text) {
+    switch (c) {
+      case '"': escaped += "%22"; break;
+      case '\r': escaped += "%0D"; break;
+      case '\n': escaped += "%0A"; break;
+      default: escaped += c; break;
+    }
+  }
+  return escaped;
+}
+
 void CBasicHttp::ComputeContentLength() {
   // Summed in 64 bits: a body whose length a 32-bit Content-Length cannot carry is refused here,
   // before anything is sent, instead of being declared with a wrapped length.
   const std::uint64_t boundary = m_strBoundary.size();
   std::uint64_t total = 0;
   for (const auto& item : m_listItems) {
-    total += (boundary + 4) + 39 + item->m_strFieldName.size();
+    total += (boundary + 4) + 39 + HeaderParameter(item->m_strFieldName).size();
     if (item->m_bIsFile) {
-      total += 13 + item->m_strFilePath.size() + 16 + item->m_strContentType.size() + 4 + item->m_dwFileSize + 2;
+      total += 13 + HeaderParameter(item->m_strFilePath).size() + 16 + item->m_strContentType.size() + 4 + item->m_dwFileSize + 2;
     } else {
       total += 4 + item->m_strValue.size() + 2;
     }

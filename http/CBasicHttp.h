@@ -66,10 +66,16 @@ class CBasicHttp {
   // that has not seeded its generator always draws "--Velmora.Boundary0029482318BE" first.
   void MakeBoundary();
 
+  // A field name or file name as it goes into a part header's quoted parameter: `"` written as %22,
+  // CR as %0D and LF as %0A (as browsers post forms), so that no name can end its parameter or its
+  // header and bring in fields of its own. Every other byte is kept.
+  static std::string HeaderParameter(const std::string& text);
+
   // The declared body length, from the field texts and recorded sizes alone (no file is opened):
   // per text field (B+4)+39+name+4+value+2, per file field (B+4)+39+name+13+path+16+type+4+size+2,
-  // and B+6 for the closing delimiter, B being the boundary's length. Throws CBasicHttpException 102
-  // when the sum does not fit the 32 bits a declared length has.
+  // and B+6 for the closing delimiter, B being the boundary's length, name and path counted as
+  // HeaderParameter writes them. Throws CBasicHttpException 102 when the sum does not fit the 32
+  // bits a declared length has.
   void ComputeContentLength();
 
   // Stores the per-block progress callback and its first argument (callback may be null).

@@ -105,6 +105,7 @@ BOOL UploadWorker::Upload() {
   http->EndRequest();
   DWORD status = 0;
   http->QueryStatusCode(status);
+  m_dwStatus = status;
   BOOL result = plat::FALSE;
   if (status == kStatusOk) {
     if (ReadReply(http->GetFile())) {

@@ -181,4 +181,21 @@ std::vector<std::string> UploadTest::EventNames() {
   return names;
 }
 
+void UploadTest::ExpectRetrySucceeds(drevtest::ReceiverProcess& good, const std::vector<std::string>& files) {
+  ASSERT_TRUE(Host().Put("Normal_ServerName", good.Address()).ok());
+  Host().Events().Clear();
+  pw::ClearMessageBoxLog();
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(EventNames(), (std::vector<std::string>{"StartUpload", "ChangeFileList", "OnContentReceived"}));
+  EXPECT_TRUE(Messages().empty());
+  const nlohmann::json received = LastReply()["files"];
+  ASSERT_EQ(received.size(), files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(drevtest::ReadFileBytes(good.StoreDir() / received[i]["stored"].get<std::string>()),
+              drevtest::ReadFileBytes(files[i]))
+        << i;
+  }
+  EXPECT_EQ(Count("TOTAL_ATTACH_FILE"), 0);
+}
+
 }  // namespace drev::testing

@@ -93,6 +93,9 @@ class UploadTest : public ControlTest {
   static std::vector<std::string> Messages();
   std::int16_t Count(const char* type) { return Host().Call("GetFileCount", {type}).value.iVal(); }
   std::vector<std::string> EventNames();  // names of the events recorded, in order
+  // After a failure every row is still there: pointed at `good`, the next UploadFiles succeeds,
+  // shows nothing and the receiver stores `files` (UTF-8 paths), in order, with their bytes.
+  void ExpectRetrySucceeds(drevtest::ReceiverProcess& good, const std::vector<std::string>& files);
 
   static constexpr const char* kUploadPath = "/upload.php?board=7";
   std::filesystem::path dir_;
