@@ -256,7 +256,16 @@ bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size, std::in
   File file = File::Open(path, GENERIC_READ, 0, OPEN_EXISTING);
   const std::int64_t bytes = file.IsOpen() ? file.Size() : -1;
   if (bytes < 0) {
-    ShowMessage(GetSafeHwnd(), SystemErrorText(GetLastError()));
+    const plat::DWORD error = GetLastError();
+    // A named pipe, a socket or a device cannot be sent as a file's content: the system's
+    // "access denied" would be no reason the user could act on.
+    if (GetFileAttributesA(path.c_str()) == FILE_ATTRIBUTE_DEVICE) {
+      ShowMessage(GetSafeHwnd(), path + "\r\n" +
+                                     plat::text::Ansi("일반 파일이 아니어서(파이프, 소켓 또는 장치) 이 파일을 "
+                                                      "추가할 수 없습니다."));
+      return false;
+    }
+    ShowMessage(GetSafeHwnd(), SystemErrorText(error));
     return false;
   }
   size = LowSizeBits(bytes);

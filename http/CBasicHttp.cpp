@@ -7,6 +7,7 @@
 #include "http/CBasicHttpException.h"
 #include "http/RequestWriter.h"
 #include "platform/inet/internet_error.h"
+#include "platform/kernel/error.h"
 #include "platform/kernel/rand.h"
 
 namespace drev {
@@ -132,18 +133,25 @@ void CBasicHttp::OpenRequest() {
                                    INTERNET_SERVICE_HTTP, 0, kContext);
   if (m_pConnection == nullptr) ThrowLastInternetError(kContext);
   const char* verb = kVerbNames[m_nVerb == Verb::Post ? 0 : 1];
-  // A request that cannot be opened is left null: starting it reports the failure.
+  // A request that cannot be opened is left null: starting it reports the failure, with the reason
+  // the client gave here (a referer holding a line break, one too long).
   m_pFile = HttpOpenRequestA(m_pConnection, verb, m_strObjectName.c_str(), "HTTP/1.0", m_strReferer.c_str(),
                              nullptr, INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_AUTO_REDIRECT, kContext);
+  m_dwOpenError = m_pFile == nullptr ? plat::kernel::GetLastError() : 0;
   if (!m_strHeaders.empty() && m_pFile != nullptr) {
     HttpAddRequestHeadersA(m_pFile, m_strHeaders.c_str(), static_cast<DWORD>(m_strHeaders.size()),
                            HTTP_ADDREQ_FLAG_ADD_IF_NEW);
   }
 }
 
+void CBasicHttp::ThrowIfNotOpened() const {
+  if (m_pFile == nullptr && m_dwOpenError != 0) ThrowInternetException(m_dwOpenError, kContext);
+}
+
 void CBasicHttp::SendRequest() {
   if (m_nVerb != Verb::Post) {
     // A GET has no body: started and ended here, its reply readable at once.
+    ThrowIfNotOpened();
     if (!HttpSendRequestExA(m_pFile, nullptr, nullptr, HSR_INITIATE, kContext)) ThrowLastInternetError(kContext);
     if (!HttpEndRequestA(m_pFile, nullptr, 0, kContext)) ThrowLastInternetError(kContext);
     return;
@@ -161,6 +169,7 @@ void CBasicHttp::StartRequest() {
   INTERNET_BUFFERSA buffers{};
   buffers.dwStructSize = sizeof buffers;
   buffers.dwBufferTotal = m_dwContentLength;
+  ThrowIfNotOpened();
   if (!HttpSendRequestExA(m_pFile, &buffers, nullptr, HSR_INITIATE, kContext)) ThrowLastInternetError(kContext);
 }
 

@@ -119,6 +119,8 @@ class CBasicHttp {
  protected:
   // HttpSendRequestExA with the declared length m_dwContentLength.
   void StartRequest();
+  // Raises the reason the request could not be opened, when it was not.
+  void ThrowIfNotOpened() const;
   void SendMultipart();
   void SendUrlEncoded();
   // The body pieces, written through `writer` (see RequestWriter).
@@ -141,6 +143,9 @@ class CBasicHttp {
   plat::DWORD m_dwContentLength = 0;
   void* m_pProgressParam = nullptr;
   ProgressCallback m_pfnProgress = nullptr;
+  // Why the last OpenRequest could not open the request (0 when it did): starting the request
+  // reports this, not the invalid handle the refused request left behind.
+  plat::DWORD m_dwOpenError = 0;
 
  private:
   void SendFileContent(RequestWriter& writer, const CFormItem& item, char* window);

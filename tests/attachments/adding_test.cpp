@@ -2,6 +2,12 @@
 // holds, images, the rows they become, and the failures of reading a file.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
 
 #include "model/SystemErrorText.h"
@@ -209,6 +215,31 @@ TEST_F(AddingTest, AnImageThatCannotBeReadShowsTheSystemsReasonAndAddsNothing) {
   ASSERT_EQ(Rows(), 1);
   EXPECT_EQ(Row(0).m_strPath, before);
   EXPECT_EQ(Messages(), Log{SystemText(ERROR_SHARING_VIOLATION)});
+}
+
+TEST_F(AddingTest, APipeOrASocketIsRefusedAsNotARegularFileByNameAndStopsTheRest) {
+  const std::string kNotAFile = "\r\n일반 파일이 아니어서(파이프, 소켓 또는 장치) 이 파일을 추가할 수 없습니다.";
+  std::string pipe = Dir("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::string before = MakeFile("before.txt"), after = MakeFile("after.txt");
+  Pick({before, pipe, after});
+  ASSERT_EQ(Rows(), 1);
+  EXPECT_EQ(Row(0).m_strPath, before);
+  EXPECT_EQ(Messages(), Log{pipe + kNotAFile});
+
+  std::string socketPath = Dir("socket");
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  plat::win::ClearMessageBoxLog();
+  Drop({socketPath});
+  close(fd);
+  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(Messages(), Log{socketPath + kNotAFile});
 }
 
 TEST_F(AddingTest, AnImageKeepsItsWholePathAsNameAndIsNeverARow) {
