@@ -164,18 +164,29 @@ bool SetPageFilePolicy(const std::string& page, std::span<const std::string> wor
   return true;
 }
 
-int RunCommand(std::span<const std::string> args) {
-  if (args.empty()) return Usage("run needs a page");
+// What run and show read first: the page-file folders, the actions and the page itself. Returns
+// the status to end with when one of them is wrong (it has been reported).
+std::optional<int> ReadPageAndActions(std::span<const std::string> args, std::optional<std::vector<HostAction>>& actions,
+                                      std::optional<Page>& page) {
   std::string error;
   std::vector<std::string> rest;
   if (!SetPageFilePolicy(args.front(), args.subspan(1), rest)) return Usage("--allow-files needs a folder");
-  auto actions = ParseActions(rest, &error);
+  actions = ParseActions(rest, &error);
   if (!actions) return Usage(error);
-  auto page = LoadPage(args.front(), &error);
+  page = LoadPage(args.front(), &error);
   if (!page) {
     std::fprintf(stderr, "drevhost: %s\n", error.c_str());
     return kPageUnreadable;
   }
+  return std::nullopt;
+}
+
+int RunCommand(std::span<const std::string> args) {
+  if (args.empty()) return Usage("run needs a page");
+  std::optional<std::vector<HostAction>> actions;
+  std::optional<Page> page;
+  if (auto status = ReadPageAndActions(args, actions, page)) return *status;
+  std::string error;
 
   PageOutput output;
   MessageBoxPrinter boxes(output);
@@ -230,16 +241,10 @@ int ShowCommand(std::span<const std::string> args) {
   const bool headless = !args.empty() && args.front() == "--headless";
   if (headless) args = args.subspan(1);
   if (args.empty()) return Usage("show needs a page");
+  std::optional<std::vector<HostAction>> actions;
+  std::optional<Page> page;
+  if (auto status = ReadPageAndActions(args, actions, page)) return *status;
   std::string error;
-  std::vector<std::string> rest;
-  if (!SetPageFilePolicy(args.front(), args.subspan(1), rest)) return Usage("--allow-files needs a folder");
-  auto actions = ParseActions(rest, &error);
-  if (!actions) return Usage(error);
-  auto page = LoadPage(args.front(), &error);
-  if (!page) {
-    std::fprintf(stderr, "drevhost: %s\n", error.c_str());
-    return kPageUnreadable;
-  }
   if (!headless && !OpenScreen(&error)) {
     std::fprintf(stderr, "drevhost: show needs a display to put the page on: %s (drevhost run %s runs it without one)\n",
                  error.c_str(), args.front().c_str());
