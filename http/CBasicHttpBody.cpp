@@ -17,7 +17,7 @@ using plat::DWORD;
 
 namespace {
 
-// File content is sent and reported in blocks of this size: one write and one callback per block.
+// File content is sent and reported in blocks of this size: one callback per block.
 constexpr DWORD kBlockBytes = 1024;
 // It is read from the disk in windows of this size and handed to the request a window at a time. A read
 // per 1 KiB block made the read system calls most of an upload's CPU time; the window keeps memory
