@@ -31,7 +31,8 @@ class CProgressDlg;
 // While an upload runs (IsUploadRunning) its worker reads the rows, images and deletions on another
 // thread, so every operation that would change them, and a second UploadFiles, returns at once
 // without doing anything, as in scrap mode. The page's StartUpload handler runs in that time; its
-// CancelUpload, ChangeFileList and OnContentReceived handlers run after the worker has ended.
+// CancelUpload, ChangeFileList, OnContentReceived and UploadFailed handlers run after the worker has
+// ended.
 class CMainFrm : public plat::win::CDialog {
  public:
   enum { IDD = 101 };
@@ -90,9 +91,12 @@ class CMainFrm : public plat::win::CDialog {
   std::string GetDeleteFileList();
 
   // ----- starting an upload (CMainFrm_upload.cpp) -----
-  // Checks the limits and runs the progress dialog: 1 when the call ended without a user cancel,
-  // 0 after a cancel. A call made while an upload runs (from a StartUpload handler) does nothing
-  // and returns 1.
+  // Checks the limits and runs the progress dialog: 1 when the server answered 200 and its reply
+  // was read (the lists are then emptied), when there was nothing to send, and in scrap mode; 0
+  // after a cancel (CancelUpload) and after a refusal or a failure (a message box, then the page's
+  // UploadFailed), which keep the rows and deletions for a retry (an image-limit refusal empties
+  // the images). A call made while an upload runs (from a StartUpload handler) does nothing and
+  // returns 1.
   std::int32_t UploadFiles();
   // True from the hand-off of the lists to an upload's progress dialog until that dialog has seen
   // its worker end.

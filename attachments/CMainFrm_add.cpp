@@ -30,7 +30,20 @@ namespace {
 
 constexpr plat::COLORREF kServerTextColor = 0x787878;  // grey
 constexpr plat::COLORREF kServerBackColor = 0xFFFFFF;  // white
+// The open-file dialog's name buffer holds the folder, then each name with its terminator, then a
+// last terminator. It has room for the folder and for as many names of the longest kind as
+// MaxFileCount lets the list hold, and never less than the 4096 bytes it always had nor more than
+// the upper bound below (a count limit of millions must not reserve gigabytes).
 constexpr plat::DWORD kFileNameBufferSize = 4096;
+constexpr plat::DWORD kFolderRoom = 4096;         // the longest folder path, with its terminator
+constexpr plat::DWORD kNameRoom = 256;            // the longest file name, with its terminator
+constexpr plat::DWORD kMaxFileNameBufferSize = 16u << 20;
+
+plat::DWORD FileNameBufferSize(std::int32_t maxFileCount) {
+  const std::uint64_t names = maxFileCount > 0 ? static_cast<std::uint64_t>(maxFileCount) : 0;
+  const std::uint64_t wanted = kFolderRoom + names * kNameRoom + 1;
+  return static_cast<plat::DWORD>(std::clamp<std::uint64_t>(wanted, kFileNameBufferSize, kMaxFileNameBufferSize));
+}
 constexpr plat::UINT kDropPathLimit = 260;  // characters of a dropped path, besides its terminator
 constexpr const char* kDefaultContentType = "application/octet-stream";
 
@@ -74,14 +87,21 @@ bool AddLocalFile(CMainFrm& frame, const std::string& path) {
 
 void CMainFrm::AttachFiles() {
   if (m_bScrap || IsUploadRunning()) return;
-  std::vector<char> fileNames(kFileNameBufferSize, '\0');
+  const plat::DWORD bufferSize = FileNameBufferSize(m_pSettings != nullptr ? m_pSettings->MaxFileCount : 0);
+  std::vector<char> fileNames(bufferSize, '\0');
   shell::CFileDialog dialog(plat::TRUE, nullptr, nullptr,
                             shell::OFN_ALLOWMULTISELECT | shell::OFN_FILEMUSTEXIST | shell::OFN_HIDEREADONLY |
                                 shell::OFN_EXPLORER,
                             plat::text::Ansi("모든 파일(*.*)|*.*||").c_str());
   dialog.m_ofn.lpstrFile = fileNames.data();
-  dialog.m_ofn.nMaxFile = kFileNameBufferSize;
-  if (dialog.DoModal() != pw::IDOK) return;
+  dialog.m_ofn.nMaxFile = bufferSize;
+  if (dialog.DoModal() != pw::IDOK) {
+    // A selection larger than the buffer ends the dialog like a cancel; the user must hear of it.
+    if (shell::CommDlgExtendedError() == shell::FNERR_BUFFERTOOSMALL) {
+      ShowMessage(GetSafeHwnd(), plat::text::Ansi("선택한 파일이 너무 많습니다. 파일을 나누어 추가해 주십시오."));
+    }
+    return;
+  }
   for (shell::POSITION pos = dialog.GetStartPosition(); pos;)
     if (!AddLocalFile(*this, dialog.GetNextPathName(pos))) break;
 }
@@ -236,7 +256,16 @@ bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size, std::in
   File file = File::Open(path, GENERIC_READ, 0, OPEN_EXISTING);
   const std::int64_t bytes = file.IsOpen() ? file.Size() : -1;
   if (bytes < 0) {
-    ShowMessage(GetSafeHwnd(), SystemErrorText(GetLastError()));
+    const plat::DWORD error = GetLastError();
+    // A named pipe, a socket or a device cannot be sent as a file's content: the system's
+    // "access denied" would be no reason the user could act on.
+    if (GetFileAttributesA(path.c_str()) == FILE_ATTRIBUTE_DEVICE) {
+      ShowMessage(GetSafeHwnd(), path + "\r\n" +
+                                     plat::text::Ansi("일반 파일이 아니어서(파이프, 소켓 또는 장치) 이 파일을 "
+                                                      "추가할 수 없습니다."));
+      return false;
+    }
+    ShowMessage(GetSafeHwnd(), SystemErrorText(error));
     return false;
   }
   size = LowSizeBits(bytes);

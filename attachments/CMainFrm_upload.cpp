@@ -36,6 +36,13 @@ void SendToControl(IUploadControl* control, plat::UINT message) {
   if (control != nullptr) control->SendToControl(message, 0, 0);
 }
 
+// A refused upload: no reply belongs to it, and the page hears why (status 0: nothing was sent).
+void ReportRefusal(IUploadControl* control, const std::string& reason) {
+  if (control == nullptr) return;
+  control->SetServerResponse(std::string());
+  control->SendToControl(UM_UPLOAD_FAILED, 0, reinterpret_cast<plat::LPARAM>(&reason));
+}
+
 }  // namespace
 
 bool CMainFrm::IsUploadRunning() const {
@@ -55,14 +62,19 @@ std::int32_t CMainFrm::UploadFiles() {
     for (const auto& record : m_listImage) imageBytes += BytesForLimit(*record);
   }
   if (rowBytes > m_nMaxUploadSize) {
-    ShowMessage(GetSafeHwnd(), plat::text::Ansi("첨부된 파일이 용량을 초과 하였습니다"));
-    return 1;
+    const std::string reason = plat::text::Ansi("첨부된 파일이 용량을 초과 하였습니다");
+    ShowMessage(GetSafeHwnd(), reason);
+    ReportRefusal(m_pControl, reason);
+    return 0;
   }
   if (imageBytes > kMaxImageUploadSize) {
-    ShowMessage(GetSafeHwnd(), plat::text::Ansi("추가된 이미지 파일이 용량을 초과 하였습니다"));
+    // The page cannot remove images, so the refused ones go; the rows stay for a retry.
+    const std::string reason = plat::text::Ansi("추가된 이미지 파일이 용량을 초과 하였습니다");
+    ShowMessage(GetSafeHwnd(), reason);
     m_listImage.clear();
     UpdateTotals();
-    return 1;
+    ReportRefusal(m_pControl, reason);
+    return 0;
   }
 
   m_listUpload.clear();
@@ -90,8 +102,9 @@ std::int32_t CMainFrm::UploadFiles() {
     const CProgressDlg* previous = std::exchange(m_pUploadDialog, &dialog);
     SendToControl(m_pControl, UM_UPLOAD_START);
     // Finished: the dialog has already had the control empty the lists and hand the page the
-    // reply. Cancelled: the lists stay as they were.
-    if (dialog.DoModal() == pw::IDCANCEL) result = 0;
+    // reply. Failed (the page has heard why) or cancelled: the lists stay as they were.
+    // A modal loop that gave up (the host quitting) ends without either: it is no success either.
+    if (dialog.DoModal() != pw::IDOK) result = 0;
     m_pUploadDialog = previous;
   }
   m_listUpload.clear();

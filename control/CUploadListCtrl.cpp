@@ -61,6 +61,7 @@ plat::LRESULT CUploadListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, p
     case UM_UPLOAD_FINISH:
     case UM_UPLOAD_START:
     case UM_LIST_CHANGED:
+    case UM_UPLOAD_FAILED:
       return OnControlMessage(msg, wParam, lParam);
     default:
       return COleControl::WindowProc(msg, wParam, lParam);
@@ -88,7 +89,7 @@ void CUploadListCtrl::OnSize(plat::UINT type, int cx, int cy) {
 
 // ----- private messages to page events -----
 
-plat::LRESULT CUploadListCtrl::OnControlMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM) {
+plat::LRESULT CUploadListCtrl::OnControlMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam) {
   switch (message) {
     case UM_UPLOAD_CANCEL:
       FireEvent(dispid::CancelUpload);
@@ -101,6 +102,9 @@ plat::LRESULT CUploadListCtrl::OnControlMessage(plat::UINT message, plat::WPARAM
       break;
     case UM_LIST_CHANGED:
       OnListChanged(reinterpret_cast<const ATTACH_TOTALS*>(wParam));
+      break;
+    case UM_UPLOAD_FAILED:
+      OnUploadFailed(static_cast<std::int32_t>(wParam), reinterpret_cast<const std::string*>(lParam));
       break;
     default:
       break;
@@ -115,6 +119,12 @@ void CUploadListCtrl::OnUploadFinish() {
   const std::string reply = GetServerResponse();
   m_mainFrm.ResetAll();
   FireEvent(dispid::OnContentReceived, {reply});
+}
+
+// A failed or refused upload: the lists stay as they are for a retry, and the page hears the status
+// and the reason the user was shown.
+void CUploadListCtrl::OnUploadFailed(std::int32_t status, const std::string* reason) {
+  FireEvent(dispid::UploadFailed, {status, reason != nullptr ? *reason : std::string()});
 }
 
 // The two texts are the size texts of the row total and the image total.

@@ -52,9 +52,10 @@ class CUploadListCtrl : public COleControl, public IUploadControl {
   void BuildDispatchMap();
   void BuildMethods();
   void BuildProperties();
-  // The four private messages turned into events; each answers 0.
+  // The private messages turned into events; each answers 0.
   plat::LRESULT OnControlMessage(plat::UINT message, plat::WPARAM wParam, plat::LPARAM lParam);
   void OnUploadFinish();
+  void OnUploadFailed(std::int32_t status, const std::string* reason);
   void OnListChanged(const ATTACH_TOTALS* totals);
 
   // Script side of the five persisted properties.

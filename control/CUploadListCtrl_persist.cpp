@@ -1,4 +1,6 @@
 // The control's property exchange: version, the framework's properties, then the five settings.
+#include <algorithm>
+#include <cctype>
 #include <ctime>
 
 #include "control/ActionTime.h"
@@ -10,6 +12,36 @@ namespace drev {
 namespace {
 constexpr plat::LONG kDefaultMaxNormalSize = 20480000;
 constexpr plat::LONG kDefaultMaxFileCount = 10;
+
+// "1", "true" or "-1" (a script's true), in any case: the page asks for the UTF-8 form.
+bool IsOn(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
+  return text == "1" || text == "true" || text == "-1";
+}
+
+// Utf8Form is a <param> of the page, outside the saved stream's fixed records (a stream saved by
+// any version loads unchanged, and the stream keeps no such record). A property bag reads it, and
+// is given it back only when it is on, so a bag saved without it stays as it always was.
+void ExchangeUtf8Form(plat::com::PropExchange& px, bool& utf8Form) {
+  switch (px.Direction()) {
+    case plat::com::ExchangeDirection::Reset:
+      utf8Form = false;
+      return;
+    case plat::com::ExchangeDirection::Load:
+      if (auto* bag = dynamic_cast<plat::com::BagExchange*>(&px)) {
+        std::string text;
+        bag->PX_String("Utf8Form", text, "");
+        utf8Form = IsOn(text);
+      }
+      return;
+    case plat::com::ExchangeDirection::Save:
+      if (auto* bag = dynamic_cast<plat::com::BagExchange*>(&px); bag != nullptr && utf8Form) {
+        std::string on = "1";
+        bag->PX_String("Utf8Form", on, "");
+      }
+      return;
+  }
+}
 }  // namespace
 
 // One routine for loading, saving and resetting; the exchange object knows the direction. Loading
@@ -28,6 +60,7 @@ void CUploadListCtrl::DoPropExchange(plat::com::PropExchange& px) {
   px.PX_Long("MaxFileCount", s.MaxFileCount, kDefaultMaxFileCount);
   px.PX_String("Normal_ServerName", s.Normal_ServerName, "");
   px.PX_String("Normal_UploadURL", s.Normal_UploadURL, "");
+  ExchangeUtf8Form(px, s.Utf8Form);
 }
 
 }  // namespace drev

@@ -51,5 +51,6 @@ inline constexpr DISPID UploadFinished = 5;
 inline constexpr DISPID OnContentReceived = 6;
 inline constexpr DISPID OnFileDeleted = 7;
 inline constexpr DISPID OnFileAppended = 8;
+inline constexpr DISPID UploadFailed = 9;
 
 }  // namespace drev::dispid

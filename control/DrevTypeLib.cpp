@@ -93,6 +93,7 @@ TypeDispInterface EventInterface() {
              {{"deletedFileSize", VT_I4}, {"totalFileSize", VT_I4}}),
       Method(d::OnFileAppended, "OnFileAppended", VT_EMPTY,
              {{"appendedFileSize", VT_I4}, {"totalSize", VT_I4}}),
+      Method(d::UploadFailed, "UploadFailed", VT_EMPTY, {{"status", VT_I4}, {"reason", VT_BSTR}}),
   };
   return itf;
 }

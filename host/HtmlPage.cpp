@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -292,14 +293,74 @@ bool IsIdentifier(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [&](unsigned char c) { return start(c) || std::isdigit(c); });
 }
 
+struct ContextDeleter {
+  void operator()(htmlParserCtxt* context) const { htmlFreeParserCtxt(context); }
+};
+
+// The line of the first NUL character of the page's text, or 0 when it has none. The parser takes
+// a NUL for the end of the text and drops everything after it without a word. A page that starts
+// with a UTF-16 or UTF-32 byte order mark is read in units of that width (a NUL there is a whole
+// unit of zero bytes); any other is read a byte at a time, as its encoding (UTF-8, EUC-KR, ...)
+// never puts a zero byte inside a character.
+int FirstNulLine(std::string_view html) {
+  std::size_t width = 1;
+  bool bigEndian = false;
+  std::size_t start = 0;
+  if (html.starts_with(std::string_view("\xFF\xFE\0\0", 4))) {
+    width = 4;
+  } else if (html.starts_with(std::string_view("\0\0\xFE\xFF", 4))) {
+    width = 4;
+    bigEndian = true;
+  } else if (html.starts_with("\xFF\xFE")) {
+    width = 2;
+  } else if (html.starts_with("\xFE\xFF")) {
+    width = 2;
+    bigEndian = true;
+  }
+  if (width > 1) start = width;
+  int line = 1;
+  for (std::size_t at = start; at + width <= html.size(); at += width) {
+    std::uint32_t unit = 0;
+    for (std::size_t i = 0; i < width; ++i) {
+      const std::size_t byte = bigEndian ? i : width - 1 - i;
+      unit = (unit << 8) | static_cast<unsigned char>(html[at + byte]);
+    }
+    if (unit == 0) return line;
+    if (unit == '\n') ++line;
+  }
+  return 0;
+}
+
 }  // namespace
 
-Page ParsePage(std::string_view html, const std::string& baseDir) {
+Page ParsePage(std::string_view html, const std::string& baseDir, std::string* problem) {
   Page page;
+  if (problem) problem->clear();
+  if (const int line = FirstNulLine(html); line > 0 && problem) {
+    *problem = "a NUL byte (character 0) at line " + std::to_string(line) + "; nothing after it would be read";
+  }
   const char* encoding = IsUtf8(html) ? "UTF-8" : nullptr;
   const int options = HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+  std::unique_ptr<htmlParserCtxt, ContextDeleter> context(htmlNewParserCtxt());
+  if (!context) {
+    if (problem) *problem = "there is not enough memory to read it";
+    return page;
+  }
   std::unique_ptr<xmlDoc, DocDeleter> doc(
-      htmlReadMemory(html.data(), static_cast<int>(html.size()), nullptr, encoding, options));
+      htmlCtxtReadMemory(context.get(), html.data(), static_cast<int>(html.size()), nullptr, encoding, options));
+  // The parser's own errors are recoverable but for a fatal one, after which it reads no further:
+  // elements nested too deep, or memory running out.
+  const xmlError& last = context->lastError;
+  if (problem && problem->empty() && last.level == XML_ERR_FATAL) {
+    const std::string where = " at line " + std::to_string(last.line);
+    const std::string message = last.message ? std::string(Trim(last.message)) : "an error";
+    if (last.code == XML_ERR_INTERNAL_ERROR && message.starts_with("Excessive depth")) {
+      *problem = "elements nested more than " + std::to_string(kMaxPageDepth) + " deep" + where +
+                 "; nothing after that would be read";
+    } else {
+      *problem = "the HTML parser stopped" + where + ": " + message;
+    }
+  }
   if (!doc) return page;
   xmlNode* root = xmlDocGetRootElement(doc.get());
   std::vector<xmlNode*> objectNodes;
@@ -319,7 +380,12 @@ std::optional<Page> LoadPage(const std::string& path, std::string* error) {
   }
   std::error_code ec;
   std::string baseDir = std::filesystem::absolute(path, ec).parent_path().string();
-  Page page = ParsePage(*text, baseDir);
+  std::string problem;
+  Page page = ParsePage(*text, baseDir, &problem);
+  if (!problem.empty()) {
+    if (error) *error = "cannot read page " + path + ": " + problem;
+    return std::nullopt;
+  }
   page.path = path;
   return page;
 }

@@ -85,9 +85,16 @@ inline constexpr int kViewportHeight = 600;
 // Parses an HTML text. Element and attribute names come lowercased from the parser. A text that is
 // valid UTF-8 is read as UTF-8; anything else as the page's own <meta> charset says. `baseDir`
 // resolves the src of external scripts. Objects without an id are kept with an empty id.
-Page ParsePage(std::string_view html, const std::string& baseDir);
+// The parser stops for good at a NUL character and at elements nested more than kMaxPageDepth
+// deep, dropping the rest of the page; `problem`, when given, is then set to what stopped it and
+// where ("a NUL byte (character 0) at line 3"), and left empty for a page read to its end.
+Page ParsePage(std::string_view html, const std::string& baseDir, std::string* problem = nullptr);
 
-// Reads and parses the page file `path`. nullopt with `error` set when it cannot be read.
+// The deepest nesting of elements the parser reads.
+inline constexpr int kMaxPageDepth = 256;
+
+// Reads and parses the page file `path`. nullopt with `error` set when it cannot be read, or when
+// the parser could not read it to its end (see ParsePage).
 std::optional<Page> LoadPage(const std::string& path, std::string* error);
 
 // A length attribute: "640", "640px" and "640.5" give 640; "50%" gives that share of `viewport`;

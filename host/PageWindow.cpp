@@ -13,6 +13,7 @@
 #include "platform/gdi/syscolor.h"
 #include "platform/text/text.h"
 #include "platform/win/backend.h"
+#include "platform/win/input.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
@@ -300,8 +301,15 @@ void PageWindow::Paint() {
 
 void PageWindow::Clicked(std::size_t control) {
   if (page_.controls[control].kind != PageControl::Kind::kButton) return;
-  if (pw::GetFocus() != controls_[control]) pw::SetFocus(controls_[control]);
+  pw::HWND button = controls_[control];
+  if (pw::GetFocus() != button) pw::SetFocus(button);
   if (onclick_[control] >= 0 && runner_) runner_->Engine().CallHandler(onclick_[control], {});
+  // A dialog the handler ran (the upload's progress, a message box) took the focus and gave it to
+  // nobody when it went: the pressed button has it again, so that the keys go on from there.
+  const pw::HWND focus = pw::GetFocus();
+  if (!closed_ && pw::IsWindow(button) && pw::IsWindowVisible(hwnd_) && pw::IsWindowEnabled(hwnd_) &&
+      (!focus || (focus != hwnd_ && !pw::IsChild(hwnd_, focus))))
+    pw::SetFocus(button);
 }
 
 void PageWindow::ShowScriptError(int line, const std::string& message) {
@@ -330,10 +338,6 @@ std::vector<pw::HWND> PageWindow::FocusOrder() const {
 bool PageWindow::TranslateKey(const pw::MSG& msg) {
   if (!hwnd_ || (msg.hwnd != hwnd_ && !pw::IsChild(hwnd_, msg.hwnd))) return false;
   const bool down = msg.message == pw::WM_KEYDOWN;
-  if ((down || msg.message == pw::WM_KEYUP) && msg.wParam == pw::VK_SHIFT) {
-    shift_ = down;
-    return false;
-  }
   const bool onButton =
       std::find(controls_.begin(), controls_.end(), msg.hwnd) != controls_.end() &&
       page_.controls[static_cast<std::size_t>(std::find(controls_.begin(), controls_.end(), msg.hwnd) - controls_.begin())]
@@ -353,8 +357,10 @@ bool PageWindow::TranslateKey(const pw::MSG& msg) {
       for (pw::HWND w = order[i]; w && w != hwnd_; w = pw::GetParent(w)) top = w;
       if (focus == order[i] || focus == top || pw::IsChild(top, focus)) at = static_cast<std::ptrdiff_t>(i);
     }
+    // Shift as the keyboard had it when this Tab was taken from the queue.
+    const bool back = (pw::GetKeyState(pw::VK_SHIFT) & 0x8000) != 0;
     const auto count = static_cast<std::ptrdiff_t>(order.size());
-    std::ptrdiff_t next = at < 0 ? (shift_ ? count - 1 : 0) : (at + (shift_ ? count - 1 : 1)) % count;
+    std::ptrdiff_t next = at < 0 ? (back ? count - 1 : 0) : (at + (back ? count - 1 : 1)) % count;
     pw::SetFocus(order[static_cast<std::size_t>(next)]);
     return true;
   }

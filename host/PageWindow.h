@@ -93,7 +93,6 @@ class PageWindow {
   int emptyLine_ = 16;
   FlowPlacement placement_;
   bool closed_ = false;
-  bool shift_ = false;
   bool inError_ = false;
 };
 

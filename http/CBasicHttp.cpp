@@ -7,6 +7,7 @@
 #include "http/CBasicHttpException.h"
 #include "http/RequestWriter.h"
 #include "platform/inet/internet_error.h"
+#include "platform/kernel/error.h"
 #include "platform/kernel/rand.h"
 
 namespace drev {
@@ -63,8 +64,8 @@ CBasicHttp::~CBasicHttp() {
 }
 
 void CBasicHttp::AddItem(const std::string& fieldName, const std::string& value, const std::string& filePath,
-                         const std::string& contentType, DWORD fileSize) {
-  m_listItems.push_back(std::make_unique<CFormItem>(fieldName, value, filePath, contentType, fileSize));
+                         const std::string& contentType, DWORD fileSize, const std::string& fileName) {
+  m_listItems.push_back(std::make_unique<CFormItem>(fieldName, value, filePath, contentType, fileSize, fileName));
 }
 
 void CBasicHttp::SetHeader(const std::string& name, const std::string& value) {
@@ -85,15 +86,30 @@ void CBasicHttp::MakeBoundary() {
   m_strBoundary = std::string("--Velmora.Boundary") + digits;
 }
 
+std::string CBasicHttp::HeaderParameter(const std::string& text) {
+  if (text.find_first_of("\"\r\n") == std::string::npos) return text;
+  std::string escaped;
+  escaped.reserve(text.size() + 8);
+  for (char c : text) {
+    switch (c) {
+      case '"': escaped += "%22"; break;
+      case '\r': escaped += "%0D"; break;
+      case '\n': escaped += "%0A"; break;
+      default: escaped += c; break;
+    }
+  }
+  return escaped;
+}
+
 void CBasicHttp::ComputeContentLength() {
   // Summed in 64 bits: a body whose length a 32-bit Content-Length cannot carry is refused here,
   // before anything is sent, instead of being declared with a wrapped length.
   const std::uint64_t boundary = m_strBoundary.size();
   std::uint64_t total = 0;
   for (const auto& item : m_listItems) {
-    total += (boundary + 4) + 39 + item->m_strFieldName.size();
+    total += (boundary + 4) + 39 + HeaderParameter(item->m_strFieldName).size();
     if (item->m_bIsFile) {
-      total += 13 + item->m_strFilePath.size() + 16 + item->m_strContentType.size() + 4 + item->m_dwFileSize + 2;
+      total += 13 + HeaderParameter(item->SentFileName()).size() + 16 + item->m_strContentType.size() + 4 + item->m_dwFileSize + 2;
     } else {
       total += 4 + item->m_strValue.size() + 2;
     }
@@ -117,18 +133,25 @@ void CBasicHttp::OpenRequest() {
                                    INTERNET_SERVICE_HTTP, 0, kContext);
   if (m_pConnection == nullptr) ThrowLastInternetError(kContext);
   const char* verb = kVerbNames[m_nVerb == Verb::Post ? 0 : 1];
-  // A request that cannot be opened is left null: starting it reports the failure.
+  // A request that cannot be opened is left null: starting it reports the failure, with the reason
+  // the client gave here (a referer holding a line break, one too long).
   m_pFile = HttpOpenRequestA(m_pConnection, verb, m_strObjectName.c_str(), "HTTP/1.0", m_strReferer.c_str(),
                              nullptr, INTERNET_FLAG_EXISTING_CONNECT | INTERNET_FLAG_NO_AUTO_REDIRECT, kContext);
+  m_dwOpenError = m_pFile == nullptr ? plat::kernel::GetLastError() : 0;
   if (!m_strHeaders.empty() && m_pFile != nullptr) {
     HttpAddRequestHeadersA(m_pFile, m_strHeaders.c_str(), static_cast<DWORD>(m_strHeaders.size()),
                            HTTP_ADDREQ_FLAG_ADD_IF_NEW);
   }
 }
 
+void CBasicHttp::ThrowIfNotOpened() const {
+  if (m_pFile == nullptr && m_dwOpenError != 0) ThrowInternetException(m_dwOpenError, kContext);
+}
+
 void CBasicHttp::SendRequest() {
   if (m_nVerb != Verb::Post) {
     // A GET has no body: started and ended here, its reply readable at once.
+    ThrowIfNotOpened();
     if (!HttpSendRequestExA(m_pFile, nullptr, nullptr, HSR_INITIATE, kContext)) ThrowLastInternetError(kContext);
     if (!HttpEndRequestA(m_pFile, nullptr, 0, kContext)) ThrowLastInternetError(kContext);
     return;
@@ -146,6 +169,7 @@ void CBasicHttp::StartRequest() {
   INTERNET_BUFFERSA buffers{};
   buffers.dwStructSize = sizeof buffers;
   buffers.dwBufferTotal = m_dwContentLength;
+  ThrowIfNotOpened();
   if (!HttpSendRequestExA(m_pFile, &buffers, nullptr, HSR_INITIATE, kContext)) ThrowLastInternetError(kContext);
 }
 

@@ -54,9 +54,10 @@ class CBasicHttp {
   void SetFormType(FormType formType) { m_nFormType = formType; }
 
   // Appends a field; nothing is checked, equal names all stay. A nonempty `filePath` makes it a
-  // file field whose content is the file and whose declared size is `fileSize`.
+  // file field whose content is the file and whose declared size is `fileSize`; its filename
+  // parameter is `fileName`, or the path itself when `fileName` is empty.
   void AddItem(const std::string& fieldName, const std::string& value, const std::string& filePath,
-               const std::string& contentType, plat::DWORD fileSize);
+               const std::string& contentType, plat::DWORD fileSize, const std::string& fileName = {});
 
   // Replaces the extra header text with the single line "name: value\r\n".
   void SetHeader(const std::string& name, const std::string& value);
@@ -66,10 +67,16 @@ class CBasicHttp {
   // that has not seeded its generator always draws "--Velmora.Boundary0029482318BE" first.
   void MakeBoundary();
 
+  // A field name or file name as it goes into a part header's quoted parameter: `"` written as %22,
+  // CR as %0D and LF as %0A (as browsers post forms), so that no name can end its parameter or its
+  // header and bring in fields of its own. Every other byte is kept.
+  static std::string HeaderParameter(const std::string& text);
+
   // The declared body length, from the field texts and recorded sizes alone (no file is opened):
   // per text field (B+4)+39+name+4+value+2, per file field (B+4)+39+name+13+path+16+type+4+size+2,
-  // and B+6 for the closing delimiter, B being the boundary's length. Throws CBasicHttpException 102
-  // when the sum does not fit the 32 bits a declared length has.
+  // and B+6 for the closing delimiter, B being the boundary's length, name and path counted as
+  // HeaderParameter writes them. Throws CBasicHttpException 102 when the sum does not fit the 32
+  // bits a declared length has.
   void ComputeContentLength();
 
   // Stores the per-block progress callback and its first argument (callback may be null).
@@ -112,6 +119,8 @@ class CBasicHttp {
  protected:
   // HttpSendRequestExA with the declared length m_dwContentLength.
   void StartRequest();
+  // Raises the reason the request could not be opened, when it was not.
+  void ThrowIfNotOpened() const;
   void SendMultipart();
   void SendUrlEncoded();
   // The body pieces, written through `writer` (see RequestWriter).
@@ -134,6 +143,9 @@ class CBasicHttp {
   plat::DWORD m_dwContentLength = 0;
   void* m_pProgressParam = nullptr;
   ProgressCallback m_pfnProgress = nullptr;
+  // Why the last OpenRequest could not open the request (0 when it did): starting the request
+  // reports this, not the invalid handle the refused request left behind.
+  plat::DWORD m_dwOpenError = 0;
 
  private:
   void SendFileContent(RequestWriter& writer, const CFormItem& item, char* window);

@@ -54,7 +54,7 @@ void CBasicHttp::WriteTextParts(RequestWriter& writer) {
     if (item->m_bIsFile) continue;
     WriteDelimiter(writer, m_strBoundary);
     writer.Write("Content-Disposition: form-data");
-    writer.Write("; name=\"" + item->m_strFieldName + "\"\r\n\r\n" + item->m_strValue);
+    writer.Write("; name=\"" + HeaderParameter(item->m_strFieldName) + "\"\r\n\r\n" + item->m_strValue);
     writer.Write("\r\n");
   }
   writer.Flush();
@@ -69,8 +69,8 @@ void CBasicHttp::WriteFileParts(RequestWriter& writer) {
     writer.SetBuffer();
     WriteDelimiter(writer, m_strBoundary);
     writer.Write("Content-Disposition: form-data");
-    writer.Write("; name=\"" + item->m_strFieldName + "\"; filename=\"" + item->m_strFilePath +
-                 "\"\r\nContent-Type: " + item->m_strContentType);
+    writer.Write("; name=\"" + HeaderParameter(item->m_strFieldName) + "\"; filename=\"" +
+                 HeaderParameter(item->SentFileName()) + "\"\r\nContent-Type: " + item->m_strContentType);
     writer.Write("\r\n");
     writer.Write("\r\n");
     writer.Flush();

@@ -16,9 +16,14 @@ plat::DWORD UploadWorker::Run() {
   // the body and add form fields of its own.
   plat::kernel::SeedFromSecureSource();
   try {
-    // A stop that closed the request before its status was read leaves a status of 0 behind: that
-    // too is the cancel. Only a reply stored stands against a late stop.
-    if (!Upload() && StopRequested()) m_bCancelled = 1;
+    if (Upload()) {
+      m_bSucceeded = true;
+    } else if (m_dwStatus != kStatusOk) {
+      ReportFailure({Kind::Status, m_dwStatus, m_strError});
+    } else {
+      // Answered 200, but the reply could not be kept: the page has no reply to act on.
+      ReportFailure({Kind::Other, 0, m_strError});
+    }
   } catch (const plat::inet::InternetException& failure) {
     ReportFailure({Kind::Internet, failure.GetErrorCode(), failure.GetDescription()});
   } catch (const CBasicHttpException& failure) {

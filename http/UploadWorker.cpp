@@ -9,6 +9,7 @@
 
 #include "http/CBasicHttp.h"
 #include "platform/inet/internet_error.h"
+#include "platform/text/text.h"
 
 namespace drev {
 
@@ -20,6 +21,18 @@ namespace {
 
 // The reply is read in pieces of this size, so memory follows the bytes that really arrive.
 constexpr std::size_t kReplyPieceBytes = 64 * 1024;
+
+// A text of the control (CP949) as the request carries it: unchanged, or in UTF-8.
+std::string FormText(const std::string& cp949, bool utf8) { return utf8 ? plat::text::Cp949ToUtf8(cp949) : cp949; }
+
+// The filename parameter of a file part: empty (the poster then sends the whole local path, as it
+// always has), or in UTF-8 the file's own name, which tells the server nothing of the user's folders.
+std::string SentFileName(const std::string& path, bool utf8) {
+  if (!utf8) return {};
+  const std::string name = plat::text::Cp949ToUtf8(path);
+  const std::size_t slash = name.find_last_of("/\\");
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
 
 }  // namespace
 
@@ -48,20 +61,24 @@ UploadWorker::UploadWorker(const UploadSettings* settings, const UploadLists& li
 
 std::unique_ptr<CBasicHttp> UploadWorker::CreateHttp() { return std::make_unique<CBasicHttp>(m_pSession); }
 
+bool UploadWorker::Utf8Form() const { return m_pSettings != nullptr && m_pSettings->Utf8Form; }
+
 void UploadWorker::AddFileFields(CBasicHttp& http) {
+  const bool utf8 = Utf8Form();
   if (m_pListUpload != nullptr) {
     for (const CAttachFile* row : *m_pListUpload) {
       if (row->m_bServer) continue;
       m_dwTotalBytes += static_cast<DWORD>(row->m_nSize);
-      http.AddItem("ATTACH_FILES", "", row->m_strPath, row->m_strContentType, static_cast<DWORD>(row->m_nSize));
+      http.AddItem("ATTACH_FILES", "", row->m_strPath, row->m_strContentType, static_cast<DWORD>(row->m_nSize),
+                   SentFileName(row->m_strPath, utf8));
     }
   }
   if (m_pListImage != nullptr) {
     for (const auto& image : *m_pListImage) {
       if (image->m_bServer) continue;
       m_dwTotalBytes += static_cast<DWORD>(image->m_nSize);
-      http.AddItem(image->m_strParamName, "", image->m_strPath, image->m_strContentType,
-                   static_cast<DWORD>(image->m_nSize));
+      http.AddItem(FormText(image->m_strParamName, utf8), "", image->m_strPath, image->m_strContentType,
+                   static_cast<DWORD>(image->m_nSize), SentFileName(image->m_strPath, utf8));
     }
   }
 }
@@ -79,7 +96,10 @@ void UploadWorker::AddTextFields(CBasicHttp& http) {
     http.AddItem("DELETE_FILES", ids, "", "", 0);
   }
   if (m_pSettings != nullptr) {
-    for (const auto& [name, value] : m_pSettings->Parameters) http.AddItem(name, value, "", "", 0);
+    const bool utf8 = Utf8Form();
+    for (const auto& [name, value] : m_pSettings->Parameters) {
+      http.AddItem(FormText(name, utf8), FormText(value, utf8), "", "", 0);
+    }
   }
 }
 
@@ -105,6 +125,7 @@ BOOL UploadWorker::Upload() {
   http->EndRequest();
   DWORD status = 0;
   http->QueryStatusCode(status);
+  m_dwStatus = status;
   BOOL result = plat::FALSE;
   if (status == kStatusOk) {
     if (ReadReply(http->GetFile())) {
@@ -122,7 +143,8 @@ BOOL UploadWorker::Upload() {
 
 void UploadWorker::StoreReply() {
   std::lock_guard lock(m_csReply);
-  if (m_pControl != nullptr) m_pControl->SetServerResponse(m_strReply);
+  // The control keeps its texts in CP949: a reply the server wrote in UTF-8 is converted for it.
+  if (m_pControl != nullptr) m_pControl->SetServerResponse(Utf8Form() ? plat::text::Utf8ToCp949(m_strReply) : m_strReply);
 }
 
 BOOL UploadWorker::ReadReply(HINTERNET request) {

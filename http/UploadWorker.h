@@ -32,6 +32,7 @@ struct UploadFailure {
     Poster,    // the form poster's own failure (CBasicHttpException): `number` is its code
     Other,     // any other failure with a description (a file read error, memory): `number` 0 or the OS error
     Unknown,   // a failure that carries nothing to describe it
+    Status,    // the server answered with another status than 200: `number` is that status (0: none read)
   };
   Kind kind = Kind::Unknown;
   plat::DWORD number = 0;
@@ -40,7 +41,8 @@ struct UploadFailure {
 
 // The dialog's failure routine: (progress context, the failure). Called on the worker thread, at
 // most once a run, after the request has been abandoned and before the run's end event is signalled,
-// so whatever it shows holds the dialog open until it returns.
+// so whatever it shows holds the dialog open until it returns. Every run that did not store a reply
+// and was not cancelled reports exactly one failure (also an answer with another status than 200).
 using UploadFailureRoutine = void (*)(void* context, const UploadFailure& failure);
 
 // Where the worker reports to, on its own thread: the context is passed back to both routines.
@@ -81,7 +83,10 @@ class UploadWorker {
   // 0. Failures of the transfer (InternetException, CBasicHttpException, CFileException,
   // std::bad_alloc) pass on after the request is closed. Fields in body order: DELETE_FILE_COUNT and
   // DELETE_FILES (when there is a deletion list), the page parameters, "ATTACH_FILES" per local row,
-  // the image files under their field names; server-held records are skipped.
+  // the image files under their field names; server-held records are skipped. With the settings'
+  // Utf8Form, names, values and file names go in UTF-8, each file part names the file's own name
+  // (not its local path), and the reply is taken as UTF-8 (converted for the control); Reply()
+  // keeps the bytes as read.
   plat::BOOL Upload();
 
   // A new form poster on the worker's session.
@@ -108,10 +113,12 @@ class UploadWorker {
 
   // The thread's body: seeds this thread's C runtime generator from the system's entropy (so the
   // boundary cannot be foreseen), runs Upload, and reports a failure of it (kind, number, text) to
-  // the failure routine on this thread; the worker itself shows nothing. A failure that follows the
-  // user's stop (RequestStop) is the stop taking effect, not a fault: nothing is reported and the
-  // cancelled flag becomes 1. Only after the routine has returned is exactly one end event
-  // signalled: cancelled when the cancelled flag is 1, else done. Returns 0.
+  // the failure routine on this thread: a failure thrown, or an Upload that stored no reply (a status
+  // other than 200 as Kind::Status, a reply that could not be kept as Kind::Other with Error()); the
+  // worker itself shows nothing. A failure that follows the user's stop (RequestStop) is the stop
+  // taking effect, not a fault: nothing is reported and the cancelled flag becomes 1. Only after the
+  // routine has returned is exactly one end event signalled: cancelled when the cancelled flag is 1,
+  // else done. Returns 0.
   plat::DWORD Run();
 
   // ----- the dialog's side (any thread) -----
@@ -132,6 +139,10 @@ class UploadWorker {
   plat::DWORD Cancelled() const { return m_bCancelled; }     // the last PollCancel's answer
   const std::string& Error() const { return m_strError; }    // why Upload stored no reply (CP949)
   const std::string& Reply() const { return m_strReply; }    // the reply body ReadReply read
+  // The HTTP status the server answered with; 0 when none was read.
+  plat::DWORD Status() const { return m_dwStatus; }
+  // True when Upload stored the reply of a 200 answer: the only successful end of a run.
+  bool Succeeded() const { return m_bSucceeded; }
   // The failure Run reported, if any.
   const std::optional<UploadFailure>& Failure() const { return m_failure; }
 
@@ -139,6 +150,7 @@ class UploadWorker {
   void AddFileFields(CBasicHttp& http);
   void AddTextFields(CBasicHttp& http);
   void StoreReply();
+  bool Utf8Form() const;  // the settings ask for a UTF-8 form
   void ReportFailure(UploadFailure failure);
   // The request that RequestStop closes: set once it is open, cleared before it is closed here.
   void WatchRequest(plat::inet::HINTERNET request);
@@ -166,6 +178,8 @@ class UploadWorker {
   plat::kernel::CriticalSection m_csStop;   // guards the two below between RequestStop and the run
   bool m_bStopRequested = false;            // RequestStop was called
   plat::inet::HINTERNET m_hWatched = nullptr;  // the open request RequestStop closes; not owned
+  plat::DWORD m_dwStatus = 0;        // the answer's HTTP status, 0 until one was read
+  bool m_bSucceeded = false;         // Upload stored the reply of a 200 answer
 };
 
 // The worker thread's entry: `param` is the UploadWorker; runs its Run and returns 0.

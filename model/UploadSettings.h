@@ -22,6 +22,10 @@ struct UploadSettings {
   std::string Referer;               // referer of the upload request
   // Page form fields in the order added; equal names all stay.
   std::vector<std::pair<std::string, std::string>> Parameters;
+  // The page's <param name="Utf8Form" value="1">: the request for servers that read forms as UTF-8
+  // (field names, values and file names in UTF-8, a file part named by the file's own name rather
+  // than its local path, the reply read as UTF-8). Off: the request as it has always been.
+  bool Utf8Form = false;
 };
 
 }  // namespace drev

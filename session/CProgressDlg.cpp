@@ -30,14 +30,14 @@ constexpr plat::COLORREF kBarStartColor = 0xFF0000;  // blue
 constexpr plat::COLORREF kBarEndColor = 0x0000FF;    // red
 constexpr plat::COLORREF kBarTextColor = 0xFFFFFF;   // white
 
-// The system's text for `error` in the program's standard message box.
-void ShowSystemError(DWORD error) {
+// The system's text for `error`; empty when it has none.
+std::string SystemErrorText(DWORD error) {
   DWORD length = 0;
-  if (!GetSystemErrorText(error, nullptr, &length)) return;
+  if (!GetSystemErrorText(error, nullptr, &length)) return {};
   std::vector<char> text(length + 1);
   DWORD capacity = length + 1;
-  if (!GetSystemErrorText(error, text.data(), &capacity)) return;
-  pw::MessageBoxA(nullptr, text.data(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
+  if (!GetSystemErrorText(error, text.data(), &capacity)) return {};
+  return text.data();
 }
 
 // The program's standard message box: modal on the calling thread, an exclamation icon, one OK button.
@@ -45,11 +45,16 @@ void ShowExclamation(const std::string& text) {
   pw::MessageBoxA(nullptr, text.c_str(), AfxGetAppName().c_str(), pw::MB_OK | pw::MB_ICONEXCLAMATION);
 }
 
-std::string UnknownErrorText(DWORD error) {
-  char text[128];
-  std::snprintf(text, sizeof text, plat::text::Ansi("알수 없는 오류(%d)").c_str(), static_cast<int>(error));
+// "<format>" filled with one number, the format given as UTF-8 and the result in CP949.
+std::string NumberText(const char* format, DWORD number) {
+  char text[160];
+  std::snprintf(text, sizeof text, plat::text::Ansi(format).c_str(), static_cast<int>(number));
   return text;
 }
+
+std::string UnknownErrorText(DWORD error) { return NumberText("알수 없는 오류(%d)", error); }
+
+std::string NoDescriptionText() { return plat::text::Ansi("알수 없는 오류!!!"); }
 
 }  // namespace
 
@@ -100,7 +105,12 @@ plat::BOOL CProgressDlg::OnInitDialog() {
   SetTimer(TIMER_KEEPALIVE, kKeepAliveMs);
   if (!StartWorker()) {
     // Without its thread nothing is sent; the dialog ends as after a failed transfer.
-    ShowSystemError(plat::kernel::GetLastError());
+    const DWORD error = plat::kernel::GetLastError();
+    std::string text = SystemErrorText(error);
+    if (text.empty()) text = UnknownErrorText(error);
+    ShowExclamation(text);
+    std::lock_guard lock(m_csText);
+    m_strFailureReason = text;
     m_bNoWorkerThread = true;
   }
   return plat::TRUE;
@@ -157,20 +167,32 @@ void CProgressDlg::RefreshProgressText() {
   m_strProgressText.swap(text);
 }
 
-void CProgressDlg::ShowUploadFailure(void* /*context*/, const UploadFailure& failure) {
+std::string CProgressDlg::FailureText(const UploadFailure& failure) {
   using Kind = UploadFailure::Kind;
   switch (failure.kind) {
     case Kind::Internet:
-      ShowExclamation(failure.text.empty() ? UnknownErrorText(failure.number) : failure.text);
-      break;
+      return failure.text.empty() ? UnknownErrorText(failure.number) : failure.text;
+    case Kind::Status:
+      return NumberText("서버가 오류를 돌려주었습니다(상태 %d).", failure.number);
     case Kind::Poster:
-      break;  // a file that cannot be sent, a stop: the user is not told
+      // The user's own stop is a cancel, which the page hears of as such.
+      if (failure.number == 104) return {};
+      return failure.text.empty() ? NoDescriptionText() : failure.text;
     case Kind::Other:
-      ShowExclamation(failure.text);
-      break;
     case Kind::Unknown:
-      ShowExclamation(plat::text::Ansi("알수 없는 오류!!!"));
       break;
+  }
+  return failure.text.empty() ? NoDescriptionText() : failure.text;
+}
+
+void CProgressDlg::ShowUploadFailure(void* context, const UploadFailure& failure) {
+  const std::string text = FailureText(failure);
+  if (text.empty()) return;
+  ShowExclamation(text);
+  // Kept for the page once the box is closed; the poll timer reads it after the run's end event.
+  if (auto* dialog = static_cast<CProgressDlg*>(context)) {
+    std::lock_guard lock(dialog->m_csText);
+    dialog->m_strFailureReason = text;
   }
 }
 
@@ -198,6 +220,11 @@ void CProgressDlg::OnPollTimer() {
     if (m_pControl != nullptr) m_pControl->SendToControl(UM_UPLOAD_CANCEL, 0, 0);
     m_keepAlive.WaitForLast(kKeepAliveWaitMs);
     SendMessage(pw::WM_COMMAND, pw::MAKEWPARAM(pw::IDCANCEL, pw::BN_CLICKED), 0);
+  } else if (end == UploadWorker::End::Done && (m_bNoWorkerThread || !m_pWorker->Succeeded())) {
+    m_bWorkerEnded = true;
+    StopTimers();
+    m_keepAlive.WaitForLast(kKeepAliveWaitMs);
+    EndFailed();
   } else if (end == UploadWorker::End::Done) {
     m_bWorkerEnded = true;
     StopTimers();
@@ -206,6 +233,26 @@ void CProgressDlg::OnPollTimer() {
     // The modal loop returns only after this handler, so the page hears of the end (the emptied
     // list, then the reply) before UploadFiles returns.
     if (m_pControl != nullptr) m_pControl->SendToControl(UM_UPLOAD_FINISH, 0, 0);
+  }
+}
+
+void CProgressDlg::EndFailed() {
+  std::string reason;
+  {
+    std::lock_guard lock(m_csText);
+    reason = m_strFailureReason;
+  }
+  // Every failure has shown its box by now; one that somehow had nothing to say is still named.
+  if (reason.empty()) {
+    reason = NoDescriptionText();
+    ShowExclamation(reason);
+  }
+  const DWORD status = m_bNoWorkerThread ? 0 : m_pWorker->Status();
+  EndDialog(kFailed);
+  // As after a finished upload, the page hears of the end before UploadFiles returns; the lists stay.
+  if (m_pControl != nullptr) {
+    m_pControl->SendToControl(UM_UPLOAD_FAILED, static_cast<plat::WPARAM>(status),
+                              reinterpret_cast<plat::LPARAM>(&reason));
   }
 }
 

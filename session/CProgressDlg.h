@@ -31,8 +31,10 @@ struct UploadFailure;
 //   timer (200 ms) and the keep-alive timer (50 minutes), and starts the worker thread at
 //   below-normal priority;
 // - the poll timer shows the progress text and ends the dialog when the worker has finished: with
-//   IDCANCEL (2) after UM_UPLOAD_CANCEL when the user's stop was seen, else with IDOK (1), followed
-//   by UM_UPLOAD_FINISH before DoModal returns;
+//   IDCANCEL (2) after UM_UPLOAD_CANCEL when the user's stop was seen; with IDOK (1), followed by
+//   UM_UPLOAD_FINISH, when the server answered 200 and its reply was stored; else with kFailed,
+//   followed by UM_UPLOAD_FAILED (the status and the reason the user was shown); each message is
+//   handled before DoModal returns;
 // - the cancel button (and Escape, and closing the window) asks the worker to stop; Enter does
 //   nothing while the worker runs;
 // - destroying the window waits for the worker thread (asking it to stop first should it still
@@ -55,6 +57,8 @@ class CProgressDlg : public plat::win::CDialog {
   // Posted by the worker thread once its run has signalled its end event: the dialog looks at the
   // events at once, as its poll timer would, so the upload ends without waiting for the next tick.
   static constexpr plat::UINT UM_WORKER_ENDED = plat::win::WM_APP + 0x5F1;
+  // The modal result of an upload that failed (the user has been shown why).
+  static constexpr int kFailed = 3;
 
   // Opens the session; no parent window, no lists yet. `control` is the control the upload is for
   // (borrowed; null: nothing is sent to a control and the upload has no settings).
@@ -79,12 +83,18 @@ class CProgressDlg : public plat::win::CDialog {
   static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
 
   // The failure routine the worker calls on its own thread when its run failed, before it signals
-  // its end: what the user is told, in the program's message box (modal on that thread, so the
-  // dialog stays open until the box is closed; MB_OK | MB_ICONEXCLAMATION, captioned with the
-  // application name). An internet error shows its description, or "알수 없는 오류(N)" when it has
-  // none; the form poster's own failures show nothing; any other failure shows its own description;
-  // a failure that carries no description at all shows "알수 없는 오류!!!".
+  // its end: shows FailureText in the program's message box (modal on that thread, so the dialog
+  // stays open until the box is closed; MB_OK | MB_ICONEXCLAMATION, captioned with the application
+  // name) unless it is empty, and keeps it as the reason the page is given (`context` is the
+  // dialog; may be null).
   static void ShowUploadFailure(void* context, const UploadFailure& failure);
+
+  // What the user is told of a failure (CP949): an internet error its description, or
+  // "알수 없는 오류(N)" when it has none; an answer with another status than 200
+  // "서버가 오류를 돌려주었습니다(상태 N)."; the form poster's own failures (a file that cannot be
+  // opened or changed its size) their message; any other failure its own description. A failure
+  // without any text shows "알수 없는 오류!!!". The user's stop (code 104) is no failure: empty.
+  static std::string FailureText(const UploadFailure& failure);
 
   // The bar position for `sent` of `total`: the single-precision quotient times 100, truncated,
   // within 0..100; 100 when `total` is 0.
@@ -114,6 +124,7 @@ class CProgressDlg : public plat::win::CDialog {
   void OnCancelButton();
   void StopTimers();
   void EndWorker();
+  void EndFailed();
 
   IUploadControl* const m_pControl;         // the control the upload is for; not owned
   plat::kernel::CriticalSection m_csText;   // guards the four texts
@@ -141,6 +152,7 @@ class CProgressDlg : public plat::win::CDialog {
   std::string m_strKeepAliveUrl;            // empty when there is no server to keep alive
   bool m_bWorkerEnded = false;              // an end event was seen (user-interface thread only)
   bool m_bNoWorkerThread = false;           // the worker thread could not be started: nothing is sent
+  std::string m_strFailureReason;           // what the user was shown of the failure (under m_csText)
 };
 
 }  // namespace drev

@@ -99,7 +99,9 @@ int ShowMessageDialog(HWND owner, const std::string& text, const std::string& ca
   gulong gone = g_signal_connect(dialog, "destroy", G_CALLBACK(OnGone), &answer);
   gtk_widget_show_all(dialog);
   gtk_window_present(GTK_WINDOW(dialog));
+  ++TheScreen().desktopDialogs;
   RunLoopUntil(answer.done);
+  --TheScreen().desktopDialogs;
   g_signal_handler_disconnect(dialog, response);
   g_signal_handler_disconnect(dialog, gone);
   gtk_widget_destroy(dialog);
@@ -126,7 +128,9 @@ std::optional<std::vector<std::string>> ChooseFilesDialog(const win::OpenFileReq
   Answer answer;
   g_signal_connect(chooser, "response", G_CALLBACK(OnResponse), &answer);
   gtk_native_dialog_show(GTK_NATIVE_DIALOG(chooser));
+  ++TheScreen().desktopDialogs;
   RunLoopUntil(answer.done);
+  --TheScreen().desktopDialogs;
   std::optional<std::vector<std::string>> paths;
   if (answer.response == GTK_RESPONSE_ACCEPT) {
     paths.emplace();

@@ -41,6 +41,7 @@ struct Screen {
   HWND taskWindow = nullptr;
   std::unordered_map<HWND, std::unique_ptr<ScreenWindow>> windows;
   std::vector<HWND> shown;  // most recently shown last
+  int desktopDialogs = 0;   // message boxes and file choosers running now
 };
 Screen& TheScreen();
 bool OnUiThread();

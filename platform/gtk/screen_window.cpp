@@ -1,6 +1,7 @@
 // Desktop windows for our top-level windows: made when one is shown, titled, enabled, placed and
 // sized as it is, showing the client part of its surface, and gone with it.
 #include <algorithm>
+#include <iterator>
 
 #include "platform/gdi/surface.h"
 #include "platform/gdi/surface_impl.h"
@@ -26,11 +27,25 @@ gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
   return TRUE;
 }
 
+// Whether a modal dialog stands over `hwnd`: a message box or file chooser is running, or one of
+// our dialogs was shown after it and is still up. Every dialog runs a modal loop on this thread, so
+// the window under it must stay until the loop has ended, even when the dialog has no owner that it
+// could disable (the upload's progress dialog has none).
+bool UnderDialog(HWND hwnd) {
+  const auto& screen = TheScreen();
+  if (screen.desktopDialogs > 0) return true;
+  auto it = std::find(screen.shown.begin(), screen.shown.end(), hwnd);
+  if (it == screen.shown.end()) return false;
+  return std::any_of(std::next(it), screen.shown.end(), [](HWND later) {
+    return win::IsWindowVisible(later) && win::GetClassName(later) == win::WC_DIALOG;
+  });
+}
+
 // The window manager's close button: WM_CLOSE for our window, whose handling decides; a disabled
-// window (a modal dialog above it) cannot be closed this way.
+// window, or one with a modal dialog above it, cannot be closed this way.
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data) {
   HWND hwnd = static_cast<ScreenWindow*>(data)->hwnd;
-  if (win::IsWindowEnabled(hwnd)) win::PostMessage(hwnd, win::WM_CLOSE, 0, 0);
+  if (win::IsWindowEnabled(hwnd) && !UnderDialog(hwnd)) win::PostMessage(hwnd, win::WM_CLOSE, 0, 0);
   return TRUE;  // the desktop window goes only when ours does
 }
 
@@ -96,11 +111,17 @@ ScreenWindow* Make(HWND hwnd, const win::TopLevelState& state) {
   gtk_window_set_decorated(GTK_WINDOW(sw->window), (state.style & win::WS_CAPTION) == win::WS_CAPTION);
   gtk_window_set_resizable(GTK_WINDOW(sw->window), sw->resizable);
   gtk_window_set_gravity(GTK_WINDOW(sw->window), GDK_GRAVITY_STATIC);
-  if (state.owner)
-    if (ScreenWindow* owner = FindScreenWindow(state.owner))
+  // A dialog made without an owner (the upload's progress dialog) still runs a modal loop over the
+  // window shown before it: it stands over that window and takes the application's input while it is
+  // up, so that the page cannot be clicked under it.
+  const bool ownerless = !state.owner && win::GetClassName(hwnd) == win::WC_DIALOG;
+  HWND over = state.owner ? state.owner : ownerless ? ModalOwnerFor(nullptr) : nullptr;
+  if (over && over != hwnd)
+    if (ScreenWindow* owner = FindScreenWindow(over))
       gtk_window_set_transient_for(GTK_WINDOW(sw->window), GTK_WINDOW(owner->window));
   // A window shown while its owner is disabled is that owner's modal dialog.
-  if (state.owner && !win::IsWindowEnabled(state.owner)) gtk_window_set_modal(GTK_WINDOW(sw->window), TRUE);
+  if ((state.owner && !win::IsWindowEnabled(state.owner)) || (ownerless && over && over != hwnd))
+    gtk_window_set_modal(GTK_WINDOW(sw->window), TRUE);
   ScreenWindow* raw = sw.get();
   g_signal_connect(sw->area, "draw", G_CALLBACK(OnDraw), raw);
   g_signal_connect(sw->window, "delete-event", G_CALLBACK(OnDelete), raw);

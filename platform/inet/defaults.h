@@ -30,6 +30,10 @@ constexpr std::size_t kWriteGatherBytes = 64 * 1024;
 // The longest reply header accepted (status line and all fields); a longer one is an invalid reply.
 constexpr std::size_t kMaxReplyHeaderBytes = 64 * 1024;
 
+// The longest value one request field may hold (the request writer keeps a field's length in 16
+// bits, with its CR LF); a longer one is refused (12182) before anything is sent.
+constexpr std::size_t kMaxRequestFieldBytes = 65'533;
+
 // The largest chunk a chunked reply may declare; a larger one is an invalid reply (12152).
 constexpr std::uint64_t kMaxReplyChunkBytes = 0xFFFFFFFFu;
 

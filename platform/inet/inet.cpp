@@ -80,8 +80,10 @@ DWORD OpeningFields(const std::string& host, INTERNET_PORT port, const std::stri
   fields.push_back({"Host", detail::HostField(host, port)});
   if (!agent.empty()) fields.push_back({"User-Agent", agent});
   if (referrer != nullptr && *referrer != '\0') {
-    if (!IsSingleLine(referrer)) return ERROR_HTTP_INVALID_HEADER;
-    fields.push_back({"Referer", referrer});
+    const std::string_view text = referrer;
+    if (!IsSingleLine(text)) return ERROR_HTTP_INVALID_HEADER;
+    if (text.size() > kMaxRequestFieldBytes) return ERROR_HTTP_HEADER_SIZE_OVERFLOW;
+    fields.push_back({"Referer", std::string(text)});
   }
   std::string accept;
   for (const char** type = acceptTypes; type != nullptr && *type != nullptr; ++type) {
@@ -89,6 +91,7 @@ DWORD OpeningFields(const std::string& host, INTERNET_PORT port, const std::stri
     if (!accept.empty()) accept += ", ";
     accept += *type;
   }
+  if (accept.size() > kMaxRequestFieldBytes) return ERROR_HTTP_HEADER_SIZE_OVERFLOW;
   if (!accept.empty()) fields.push_back({"Accept", accept});
   return 0;
 }

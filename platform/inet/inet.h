@@ -97,14 +97,16 @@ HINTERNET InternetConnectA(HINTERNET session, const char* serverName, INTERNET_P
 // `version` null means "HTTP/1.1" ("HTTP/1.0" is what the control passes). Bytes of the object name
 // below 0x21 and 0x7F are sent percent-encoded; everything else goes out as given. The referer is
 // sent when it is neither null nor empty. `acceptTypes` (null-terminated list, may be null) become
-// one Accept line.
+// one Accept line. A referer or accept type holding a CR, LF or zero byte fails with 12153, a
+// referer or Accept line longer than kMaxRequestFieldBytes with 12182.
 HINTERNET HttpOpenRequestA(HINTERNET connection, const char* verb, const char* objectName, const char* version,
                            const char* referrer, const char** acceptTypes, DWORD flags, DWORD_PTR context);
 
 // Adds header lines ("Name: value", separated and optionally ended by CR LF) to a request that has not
 // been started. `length` (DWORD)-1 means a zero-terminated text. ADD_IF_NEW fails with 12155 when a
 // header of that name exists; REPLACE replaces it; ADD (or no flag) appends. A malformed line (no
-// name, no colon, a stray CR or LF) fails with 12153 and adds nothing of the call.
+// name, no colon, a stray CR or LF) fails with 12153, a name or value longer than
+// kMaxRequestFieldBytes with 12182; either adds nothing of the call.
 BOOL HttpAddRequestHeadersA(HINTERNET request, const char* headers, DWORD length, DWORD modifiers);
 
 // Starts a request whose body the caller streams with InternetWriteFile: resolves the server, connects

@@ -33,6 +33,9 @@ constexpr DWORD ERROR_HTTP_INVALID_HEADER = 12153;
 constexpr DWORD ERROR_HTTP_INVALID_QUERY_REQUEST = 12154;
 constexpr DWORD ERROR_HTTP_HEADER_ALREADY_EXISTS = 12155;
 constexpr DWORD ERROR_HTTP_REDIRECT_FAILED = 12156;
+// A request field longer than kMaxRequestFieldBytes (a referer of a megabyte, say): the number the
+// platform's other HTTP client gives a header that overflows its size limit.
+constexpr DWORD ERROR_HTTP_HEADER_SIZE_OVERFLOW = 12182;
 
 // The platform's description of an error number (a WinInet number or a system error number): the
 // system message table's text in the user's language, code page 949, ending in CR LF; empty for a

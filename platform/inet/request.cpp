@@ -69,6 +69,12 @@ DWORD RequestObject::Start(std::uint64_t declared, std::string_view extraLines, 
   if (!extraLines.empty()) {
     if (DWORD error = AddHeaders(extraLines, HTTP_ADDREQ_FLAG_ADD)) return error;
   }
+  // The opening and the added fields were each checked as they came; the session's agent was not.
+  for (const HeadField& field : head_.fields) {
+    if (field.name.size() > kMaxRequestFieldBytes || field.value.size() > kMaxRequestFieldBytes) {
+      return ERROR_HTTP_HEADER_SIZE_OVERFLOW;
+    }
+  }
   if (HasBody() || declared > 0) head_.fields.push_back({"Content-Length", std::to_string(declared)});
 
   TimeoutValues limits = Limits().Get();

@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include "platform/inet/defaults.h"
 #include "platform/inet/inet.h"
 #include "platform/inet/internet_error.h"
 
@@ -38,6 +39,9 @@ DWORD ParseLine(std::string_view line, std::vector<HeadField>& out) {
   if (!IsToken(name)) return ERROR_HTTP_INVALID_HEADER;
   if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos) return ERROR_HTTP_INVALID_HEADER;
   if (SameName(name, "Content-Length") || SameName(name, "Transfer-Encoding")) return ERROR_HTTP_INVALID_HEADER;
+  if (name.size() > kMaxRequestFieldBytes || value.size() > kMaxRequestFieldBytes) {
+    return ERROR_HTTP_HEADER_SIZE_OVERFLOW;
+  }
   out.push_back(HeadField{std::string(name), std::string(value)});
   return 0;
 }

@@ -16,7 +16,7 @@ bool IsToken(std::string_view text);
 
 // Splits "Name: value" lines (separated by CR LF or LF; empty lines skipped) into fields, the value
 // trimmed of surrounding blanks. 12153 for a line without a token name and a colon, or with a stray CR
-// or a zero byte; nothing is added then. The framing fields Content-Length and Transfer-Encoding
+// or a zero byte, 12182 for a name or value longer than kMaxRequestFieldBytes; nothing is added then. The framing fields Content-Length and Transfer-Encoding
 // belong to the layer and are refused the same way.
 DWORD ParseHeaderLines(std::string_view text, std::vector<HeadField>& out);
 

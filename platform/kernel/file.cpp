@@ -122,6 +122,31 @@ HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security, 
   return handle;
 }
 
+DWORD GetFileAttributesA(const char* path) {
+  if (path == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (*path == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  bool lossless = false;
+  std::string utf8 = text::Cp949ToUtf8(path, &lossless);
+  if (!lossless) {
+    SetLastError(ERROR_INVALID_NAME);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  struct stat st {};
+  if (stat(utf8.c_str(), &st) != 0) {
+    const int err = errno;
+    SetLastError(err == ENOENT ? MissingError(utf8) : ErrorFromErrno(err));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (S_ISDIR(st.st_mode)) return FILE_ATTRIBUTE_DIRECTORY;
+  return S_ISREG(st.st_mode) ? FILE_ATTRIBUTE_NORMAL : FILE_ATTRIBUTE_DEVICE;
+}
+
 BOOL GetFileSizeEx(HANDLE handle, LARGE_INTEGER* size) {
   auto file = LookupFile(handle);
   if (!file) return FALSE;

@@ -29,7 +29,11 @@ constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD OPEN_ALWAYS = 4;
 constexpr DWORD TRUNCATE_EXISTING = 5;
 
+// File attributes (GetFileAttributesA).
+constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x10;
+constexpr DWORD FILE_ATTRIBUTE_DEVICE = 0x40;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 // A signed 64-bit count split the way callers read it.
 struct LARGE_INTEGER {
@@ -64,6 +68,14 @@ struct LARGE_INTEGER {
 // their share modes, until it closes them or exits.
 HANDLE CreateFileA(const char* path, DWORD access, DWORD share, void* security, DWORD creation,
                    DWORD attributes, HANDLE templateFile);
+
+// What the path (CP949, links followed) names: FILE_ATTRIBUTE_DIRECTORY for a folder,
+// FILE_ATTRIBUTE_NORMAL for a regular file, FILE_ATTRIBUTE_DEVICE for anything else (a named pipe, a
+// socket, a device), which CreateFileA refuses or which has no size to send. Nothing is opened, so a
+// pipe without a writer is not waited on. INVALID_FILE_ATTRIBUTES with the last error set when it
+// cannot be looked at: ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
+// ERROR_INVALID_NAME (not CP949 text), ERROR_INVALID_PARAMETER (null).
+DWORD GetFileAttributesA(const char* path);
 
 // The file's current size. FALSE with ERROR_INVALID_HANDLE for a handle that is not an open file,
 // ERROR_INVALID_PARAMETER for a null `size`.

@@ -84,6 +84,7 @@ constexpr MessageText kTexts[] = {
     {12154, "The request made to HttpQueryInfo is invalid\r\n", "HttpQueryInfo에 대한 요청이 잘못되었습니다\r\n"},
     {12156, "The redirection failed because either the scheme changed or all attempts made to redirect failed\r\n",
      "구성표가 변경되었거나 모든 리디렉션 시도가 실패하여 리디렉션하지 못했습니다\r\n"},
+    {12182, "A header value is too long to be sent\r\n", "헤더 값이 너무 길어서 보낼 수 없습니다\r\n"},
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <mutex>
@@ -75,12 +76,9 @@ class Converters {
   std::vector<Entry> entries_;
 };
 
-std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
-                    bool* lossless) {
-  thread_local Converters converters;
-  iconv_t cd = converters.Get(to, from);
-  std::string out;
-  out.reserve(in.size() * 2 + 4);
+// Runs `cd` over all of `in` into `out`; false when it met a character it could not convert.
+bool ConvertAll(iconv_t cd, std::string_view in, std::string& out, char** stopped = nullptr,
+                std::size_t* left = nullptr) {
   char* src = const_cast<char*>(in.data());
   std::size_t srcLeft = in.size();
   char buffer[1024];
@@ -90,15 +88,55 @@ std::string Convert(const char* to, const char* from, std::string_view in, std::
     std::size_t dstLeft = sizeof buffer;
     std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
     out.append(buffer, dst - buffer);
-    if (r != static_cast<std::size_t>(-1)) continue;
-    if (errno == E2BIG) continue;
-    // EILSEQ: a character the target lacks or a bad source sequence; EINVAL: a cut-off sequence.
+    if (r != static_cast<std::size_t>(-1) || errno == E2BIG) continue;
     ok = false;
-    out.append(replacement);
-    std::size_t skip = SkipLength(from, std::string_view(src, srcLeft));
-    src += skip;
-    srcLeft -= skip;
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    break;
+  }
+  if (stopped) *stopped = src;
+  if (left) *left = srcLeft;
+  return ok;
+}
+
+std::string Convert(const char* to, const char* from, std::string_view in, std::string_view replacement,
+                    bool* lossless) {
+  thread_local Converters converters;
+  iconv_t cd = converters.Get(to, from);
+  std::string out;
+  out.reserve(in.size() * 2 + 4);
+  bool ok = true;
+  if (std::string_view(from) == "CP949") {
+    // glibc's CP949 converter does not always stop at the bad piece it reports (it may have taken
+    // it, or every byte of the text, already), so its position cannot be trusted. Text that
+    // converts whole takes one call; text that does not is converted again piece by piece (a
+    // character, or one damaged byte), each bad piece becoming one replacement.
+    if (!ConvertAll(cd, in, out)) {
+      out.clear();
+      ok = false;
+      for (std::size_t pos = 0; pos < in.size();) {
+        std::string_view piece = in.substr(pos, SkipLength(from, in.substr(pos)));
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        std::size_t before = out.size();
+        if (!ConvertAll(cd, piece, out)) {
+          out.resize(before);
+          out.append(replacement);
+        }
+        pos += piece.size();
+      }
+    }
+  } else {
+    std::string_view rest = in;
+    while (!rest.empty()) {
+      char* stopped = nullptr;
+      std::size_t left = 0;
+      if (ConvertAll(cd, rest, out, &stopped, &left)) break;
+      // EILSEQ: a character the target lacks or a bad source sequence; EINVAL: a cut-off sequence.
+      ok = false;
+      out.append(replacement);
+      std::string_view at(stopped, left);
+      if (at.empty()) break;
+      rest = at.substr(std::min(SkipLength(from, at), at.size()));
+      iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
   }
   if (lossless) *lossless = ok;
   return out;

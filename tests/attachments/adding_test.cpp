@@ -2,6 +2,12 @@
 // holds, images, the rows they become, and the failures of reading a file.
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstring>
 #include <filesystem>
 
 #include "model/SystemErrorText.h"
@@ -211,6 +217,31 @@ TEST_F(AddingTest, AnImageThatCannotBeReadShowsTheSystemsReasonAndAddsNothing) {
   EXPECT_EQ(Messages(), Log{SystemText(ERROR_SHARING_VIOLATION)});
 }
 
+TEST_F(AddingTest, APipeOrASocketIsRefusedAsNotARegularFileByNameAndStopsTheRest) {
+  const std::string kNotAFile = "\r\n일반 파일이 아니어서(파이프, 소켓 또는 장치) 이 파일을 추가할 수 없습니다.";
+  std::string pipe = Dir("pipe");
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  std::string before = MakeFile("before.txt"), after = MakeFile("after.txt");
+  Pick({before, pipe, after});
+  ASSERT_EQ(Rows(), 1);
+  EXPECT_EQ(Row(0).m_strPath, before);
+  EXPECT_EQ(Messages(), Log{pipe + kNotAFile});
+
+  std::string socketPath = Dir("socket");
+  int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+  std::strcpy(address.sun_path, socketPath.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  plat::win::ClearMessageBoxLog();
+  Drop({socketPath});
+  close(fd);
+  EXPECT_EQ(Rows(), 1);
+  EXPECT_EQ(Messages(), Log{socketPath + kNotAFile});
+}
+
 TEST_F(AddingTest, AnImageKeepsItsWholePathAsNameAndIsNeverARow) {
   std::string path = MakeFile("pics/photo.PNG", 300);
   ASSERT_TRUE(Host().Call("AddImage", {"IMG_FIELD", path}).ok());
@@ -257,15 +288,47 @@ TEST_F(AddingTest, ScrapModeAddsNoFileByDialogDropOrImage) {
 TEST_F(AddingTest, ADialogThatDoesNotEndWithOkAddsNothing) {
   shell::QueueOpenFileCancel();
   ASSERT_TRUE(Host().Call("AttachFiles").ok());
-  // A selection that does not fit the 4096-byte buffer: 20 names of 220 bytes.
-  std::vector<std::string> many;
-  for (int i = 0; i < 20; ++i) many.push_back(MakeFile(std::to_string(i) + std::string(218, 'n')));
-  Pick(many);
   // A selected file that is gone by the time the dialog ends.
   Pick({MakeFile("here.txt"), Dir("gone.txt")});
   EXPECT_EQ(Rows(), 0);
   EXPECT_TRUE(EventLog().empty());
   EXPECT_EQ(Messages().size(), 1u);  // only the dialog's own "not found"
+}
+
+class LargeSelectionTest : public AttachTest {
+ protected:
+  // 500 paths to queue as the dialog's answer, each name 40 bytes long: 20.5 KB of selection.
+  std::vector<std::string> FiveHundredPaths() {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 500; ++i) {
+      std::string name = std::to_string(i);
+      paths.push_back(MakeFile(name + std::string(40 - name.size(), 'n'), 1));
+    }
+    return paths;
+  }
+};
+
+TEST_F(LargeSelectionTest, ASelectionLargerThanTheCountLimitCanHoldIsRefusedWithAMessage) {
+  // The buffer fits as many names as the limit (10) allows: 500 names do not fit, and the user is
+  // told so instead of seeing nothing happen.
+  Pick(FiveHundredPaths());
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_TRUE(EventLog().empty());
+  EXPECT_EQ(Messages(), std::vector<std::string>{"선택한 파일이 너무 많습니다. 파일을 나누어 추가해 주십시오."});
+}
+
+TEST_F(LargeSelectionTest, ASelectionAsLargeAsTheCountLimitAllowsIsAddedWhole) {
+  ASSERT_TRUE(Host().Put("MaxFileCount", std::int32_t{500}).ok());
+  const std::vector<std::string> paths = FiveHundredPaths();
+  Pick(paths);
+  ASSERT_EQ(Rows(), 500);
+  EXPECT_EQ(Row(0).m_strPath, paths.front());
+  EXPECT_EQ(Row(499).m_strPath, paths.back());
+  EXPECT_TRUE(Messages().empty());
+  // One name past the limit: the first 500 go in, then the count limit's own message.
+  Pick({MakeFile("one more.txt")});
+  EXPECT_EQ(Rows(), 500);
+  EXPECT_EQ(Messages(), std::vector<std::string>{"500개 이상 파일을 추가 할 수 없습니다."});
 }
 
 using WindowlessTest = ControlTest;

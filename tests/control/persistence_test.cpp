@@ -129,6 +129,41 @@ TEST_F(PersistenceTest, SavedStateReloadsUnchangedThroughAStreamAndThroughASet) 
   }
 }
 
+// Utf8Form is a <param> only: the saved stream is the same with it as without it, and a set gets
+// it back only when it is on.
+TEST_F(PersistenceTest, Utf8FormComesFromThePageSetAndLeavesTheStreamAsItWas) {
+  const Params base{{"ActionTime", "20110203040506"}, {"Normal_ServerName", "host"}};
+  std::vector<plat::BYTE> plain;
+  ASSERT_EQ(Host().LoadProperties(base), pc::S_OK);
+  EXPECT_FALSE(Settings().Utf8Form);
+  ASSERT_EQ(Host().SaveStream(&plain), pc::S_OK);
+
+  for (const char* on : {"1", "true", "TRUE", "-1"}) {
+    host::ControlHost host(factory_.Get());
+    Params params = base;
+    params.emplace_back("Utf8Form", on);
+    ASSERT_EQ(host.LoadProperties(params), pc::S_OK);
+    EXPECT_TRUE(Settings().Utf8Form) << on;
+    std::vector<plat::BYTE> stream;
+    ASSERT_EQ(host.SaveStream(&stream), pc::S_OK);
+    EXPECT_EQ(stream, plain) << on;
+    std::vector<std::pair<std::string, pc::Variant>> set;
+    ASSERT_EQ(host.SaveProperties(&set), pc::S_OK);
+    EXPECT_EQ(set.back().first, "Utf8Form");
+  }
+  for (const char* off : {"0", "false", "", "yes please"}) {
+    host::ControlHost host(factory_.Get());
+    Params params = base;
+    params.emplace_back("Utf8Form", off);
+    ASSERT_EQ(host.LoadProperties(params), pc::S_OK);
+    EXPECT_FALSE(Settings().Utf8Form) << off;
+  }
+  // A stream saved without the param loads as before, off.
+  host::ControlHost reloaded(factory_.Get());
+  ASSERT_EQ(reloaded.LoadStream(plain), pc::S_OK);
+  EXPECT_FALSE(Settings().Utf8Form);
+}
+
 TEST_F(PersistenceTest, ResetGivesEveryPropertyItsDefaultAndANewStamp) {
   ASSERT_EQ(Host().LoadProperties({{"ActionTime", "19991231235959"},
                                    {"MaxNormalSize", "1"},

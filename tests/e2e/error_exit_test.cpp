@@ -56,6 +56,19 @@ TEST_F(ErrorExitTest, APageThatCannotBeRead) {
   r = Host({"run", "/dev/zero"});
   EXPECT_EQ(r.status, kPageUnreadable);
   EXPECT_EQ(r.err, "drevhost: cannot read page /dev/zero: it is larger than 64 MiB\n");
+  // What the HTML parser would silently stop at is named, and nothing of the page runs.
+  std::string nul = "<html><body>\n<script>alert('ran');</script>\n";
+  nul += '\0';
+  nul += "</body></html>";
+  r = Host({"run", WriteFile("nul.html", nul)});
+  EXPECT_EQ(r.status, kPageUnreadable);
+  EXPECT_THAT(r.err, HasSubstr("nul.html: a NUL byte (character 0) at line 3"));
+  EXPECT_EQ(r.out, "");
+  std::string deep = "<html><body>";
+  for (int i = 0; i < 300; ++i) deep += "<div>";
+  r = Host({"run", WriteFile("deep.html", deep + "</body></html>")});
+  EXPECT_EQ(r.status, kPageUnreadable);
+  EXPECT_THAT(r.err, HasSubstr("deep.html: elements nested more than 256 deep at line 1"));
 }
 
 TEST_F(ErrorExitTest, ADamagedRegistryStoreIsNamedAsTheCause) {

@@ -158,6 +158,41 @@ TEST_F(PageTest, PickedDroppedTickedAndClickedFilesAsTheUserWouldHandleThem) {
   EXPECT_EQ(PngSize(snapshot), (std::pair<int, int>{500, 160}));
 }
 
+TEST_F(PageTest, AFailedUploadReachesThePagesUploadFailedHandlersAndTheRetrySucceeds) {
+  drevtest::ReceiverProcess failing(Setup({"--status", "503"}));
+  drevtest::ReceiverProcess good(Setup());
+  const std::string file = WriteFile("note.txt", "hello");
+  WritePage("page.html",
+            PageOf(ControlObject("up", {{"Normal_ServerName", failing.Address()}, {"Normal_UploadURL", "/u"}}) +
+                   "<script for=\"up\" event=\"UploadFailed(status, reason)\">\n"
+                   "  alert('for UploadFailed ' + status + ' ' + typeof status + ' ' + reason);\n"
+                   "</script>\n"
+                   "<script>\n"
+                   "  up.attachEvent('UploadFailed', function (s) { alert('attached UploadFailed ' + s); });\n"
+                   "  up.SetUploadSize(100000);\n"
+                   "</script>\n"));
+  RunResult r = Host({"run", "page.html", "--choose", file, "--eval", "up.AttachFiles()", "--eval", "up.UploadFiles()", "--eval",
+                      "up.GetFileCount('ATTACH_FILE') + ' [' + up.GetServerResponse() + ']'", "--eval",
+                      "up.Normal_ServerName = '" + good.Address() + "'", "--eval", "up.UploadFiles()"});
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  const std::string reason = "서버가 오류를 돌려주었습니다(상태 503).";
+  std::vector<std::string> lines = r.Lines();
+  const std::vector<std::string> expected = {
+      "event StartUpload()",
+      "messagebox zelk: " + reason,
+      "event UploadFailed(503, \"" + reason + "\")",
+      "alert for UploadFailed 503 number " + reason,
+      "alert attached UploadFailed 503",
+      "eval false",
+      "eval 1 []"};
+  const int from = IndexOf(lines, expected.front());
+  ASSERT_GE(from, 0) << r.out;
+  ASSERT_GE(lines.size(), from + expected.size()) << r.out;
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + from, lines.begin() + from + expected.size()), expected) << r.out;
+  EXPECT_EQ(lines.back(), "eval true") << r.out;
+  EXPECT_THAT(good.Output(), HasSubstr("POST /u HTTP/1.0 -> 200"));
+}
+
 TEST_F(PageTest, CancellingDuringTheTransferKeepsTheListAndReturnsFalse) {
   drevtest::ReceiverProcess receiver(Setup());
   std::filesystem::resize_file(WriteFile("big.bin", ""), 256u << 20);  // sparse: no disk space taken

@@ -99,6 +99,50 @@ TEST(HtmlPageTest, LoadingReportsPagesThatCannotBeRead) {
   ASSERT_EQ(page->scripts.size(), 1u);
 }
 
+// What the parser cannot read past is told with its line, never a page silently cut short there.
+TEST(HtmlPageTest, APageTheParserStopsInIsRefusedWithWhatAndWhere) {
+  std::string problem;
+  std::string nul = "<html><body>\n<p>one</p>\n<p>two";
+  nul += '\0';
+  nul += "</p><object id=\"up\"></object></body></html>";
+  Page page = ParsePage(nul, "/", &problem);
+  EXPECT_EQ(problem, "a NUL byte (character 0) at line 3; nothing after it would be read");
+
+  // UTF-16 with a byte order mark: its zero bytes are halves of characters, not NULs, until a
+  // whole unit is zero.
+  auto utf16 = [](std::string_view ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii) out += {c, '\0'};
+    return out;
+  };
+  page = ParsePage(utf16("<html><body>\n<object id=\"up\"></object></body></html>"), "/", &problem);
+  EXPECT_EQ(problem, "");
+  ASSERT_EQ(page.objects.size(), 1u);
+  EXPECT_EQ(page.objects[0].id, "up");
+  ParsePage(utf16("<html><body>\n<p>") + std::string(2, '\0') + utf16("</p></body>").substr(2), "/", &problem);
+  EXPECT_EQ(problem, "a NUL byte (character 0) at line 2; nothing after it would be read");
+
+  std::string deep = "<html><body>";
+  for (int i = 0; i < 300; ++i) deep += "<div>\n";
+  deep += "<object id=\"up\"></object></body></html>";
+  ParsePage(deep, "/", &problem);
+  EXPECT_EQ(problem.find("elements nested more than 256 deep at line "), 0u) << problem;
+  // As deep as a real page goes is read whole.
+  deep = "<html><body>";
+  for (int i = 0; i < 200; ++i) deep += "<div>\n";
+  page = ParsePage(deep + "<object id=\"up\"></object></body></html>", "/", &problem);
+  EXPECT_EQ(problem, "");
+  EXPECT_EQ(page.objects.size(), 1u);
+
+  // Loading such a page fails, naming the page and the reason.
+  auto path = std::filesystem::temp_directory_path() / ("drev-nul-" + std::to_string(getpid()) + ".html");
+  std::ofstream(path, std::ios::binary) << nul;
+  std::string error;
+  EXPECT_FALSE(LoadPage(path.string(), &error));
+  std::filesystem::remove(path);
+  EXPECT_EQ(error, "cannot read page " + path.string() + ": a NUL byte (character 0) at line 3; nothing after it would be read");
+}
+
 TEST(HtmlPageTest, Lengths) {
   EXPECT_EQ(ParseLength("600", 1, 800), 600);
   EXPECT_EQ(ParseLength(" 600px ", 1, 800), 600);

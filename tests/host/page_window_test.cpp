@@ -132,13 +132,15 @@ class PageWindowTest : public ::testing::Test {
     EXPECT_TRUE(ok) << source;
     return text.value_or("<undefined>");
   }
-  // A key as the screen queues it, through the page's loop step.
+  // A key as the screen queues it, taken from the queue (which notes the keyboard's state) and put
+  // through the page's loop step.
   void Key(pw::HWND target, plat::UINT message, plat::WPARAM value) {
+    ASSERT_TRUE(pw::PostMessage(target, message, value, 0));
     pw::MSG msg;
-    msg.hwnd = target;
-    msg.message = message;
-    msg.wParam = value;
-    if (!window_->TranslateKey(msg)) pw::DispatchMessage(&msg);
+    while (pw::PeekMessage(&msg, nullptr, 0, 0, pw::PM_REMOVE)) {
+      if (!window_->TranslateKey(msg)) pw::DispatchMessage(&msg);
+      if (msg.hwnd == target && msg.message == message && msg.wParam == value) break;
+    }
   }
   int FlowIndexOf(FlowItem::Kind kind, int index) const {
     for (std::size_t i = 0; i < page_.flow.size(); ++i)

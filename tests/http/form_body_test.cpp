@@ -137,7 +137,7 @@ TEST_F(FormBody, TextFieldsComeFirstAndThePathAloneDecidesWhatIsAFile) {
   EXPECT_EQ(exchange.summary["files"][1]["size"], 0);
 }
 
-TEST_F(FormBody, QuotesAndLineBreaksInNamesValuesAndPathsGoOutUnchanged) {
+TEST_F(FormBody, QuotesAndLineBreaksInNamesAndPathsAreEscapedAndValuesGoOutUnchanged) {
   std::string path = dir_.Write("we\"ird\r\n name.txt", "data");
   std::string name = "na\"me\r\n x";
   std::string value = "line1\r\nline2 \"quoted\"";
@@ -147,11 +147,42 @@ TEST_F(FormBody, QuotesAndLineBreaksInNamesValuesAndPathsGoOutUnchanged) {
   http.AddItem("file\"", "", path, "text/plain", 4);
   Exchange exchange = SendThrough(http, receiver_);
   const std::string& b = http.GetBoundary();
+  const std::string escapedPath = path.substr(0, path.rfind('/') + 1) + "we%22ird%0D%0A name.txt";
   ExpectBody(exchange, http,
-             TextPart(b, name, value) + FilePart(b, "file\"", path, "text/plain", "data") + Closing(b));
-  EXPECT_EQ(exchange.summary["fields"][0]["name"], name);
+             TextPart(b, "na%22me%0D%0A x", value) + FilePart(b, "file%22", escapedPath, "text/plain", "data") +
+                 Closing(b));
+  EXPECT_EQ(exchange.summary["fields"][0]["name"], "na%22me%0D%0A x");
   EXPECT_EQ(exchange.summary["fields"][0]["value"], value);
-  EXPECT_EQ(exchange.summary["files"][0]["filename"], path);
+  EXPECT_EQ(exchange.summary["files"][0]["filename"], escapedPath);
+}
+
+// File names that would end their parameter or their part header: each arrives as the file it is,
+// under ATTACH_FILES, and brings in no field of its own.
+TEST_F(FormBody, FileNamesCannotInjectFieldsOrEndThePartHeader) {
+  std::string injecting = dir_.Write("q\"; name=\"INJ", "first");
+  std::string headerEnd = dir_.Write("a\r\n\r\nContent-Type: evil", "second");
+  CBasicHttp http(session_.Get());
+  PreparePost(http);
+  http.AddItem("DELETE_FILE_COUNT", "0", "", "", 0);
+  http.AddItem("ATTACH_FILES", "", injecting, "text/plain", 5);
+  http.AddItem("ATTACH_FILES", "", headerEnd, "text/plain", 6);
+  Exchange exchange = SendThrough(http, receiver_);
+  EXPECT_EQ(exchange.ContentLength(), std::to_string(exchange.body.size()));
+  EXPECT_EQ(exchange.summary["complete"], true);
+  const json& fields = exchange.summary["fields"];
+  ASSERT_EQ(fields.size(), 1u);
+  EXPECT_EQ(fields[0]["name"], "DELETE_FILE_COUNT");
+  const json& files = exchange.summary["files"];
+  ASSERT_EQ(files.size(), 2u);
+  const std::string folder = injecting.substr(0, injecting.rfind('/') + 1);
+  EXPECT_EQ(files[0]["name"], "ATTACH_FILES");
+  EXPECT_EQ(files[0]["filename"], folder + "q%22; name=%22INJ");
+  EXPECT_EQ(files[0]["size"], 5);
+  EXPECT_EQ(files[1]["name"], "ATTACH_FILES");
+  EXPECT_EQ(files[1]["filename"], folder + "a%0D%0A%0D%0AContent-Type: evil");
+  EXPECT_EQ(files[1]["contentType"], "text/plain");
+  EXPECT_EQ(files[1]["size"], 6);
+  EXPECT_EQ(exchange.body.find("name=\"INJ"), std::string::npos);
 }
 
 TEST_F(FormBody, AKoreanPathIsSentAsItsCodePage949Bytes) {

@@ -268,19 +268,34 @@ TEST_F(Transport, AServerThatDropsTheConnectionMidBodyRaisesTheInternetError) {
   // Where it shows depends on how much the socket buffers took in: at a write or at the end.
 }
 
-TEST_F(Transport, ARefererHoldingALineBreakIsNeverSentAndFailsWhenTheRequestStarts) {
+TEST_F(Transport, ARefererThatCannotBeSentFailsWhenTheRequestStartsWithItsOwnReason) {
   ReceiverProcess receiver(WithOptions());
-  CBasicHttp http(session_.Get());
-  Blocks blocks;
-  Prepare(http, blocks);
-  http.SetServerName(receiver.Address());
-  http.SetRefererUrl("http://www.example.com/write\r\nX-Injected: 1");
-  http.AddItem("text", "value", "", "", 0);
-  // Opening does not report the refused request; starting it does, before a byte reaches the server.
-  EXPECT_NO_THROW(http.OpenRequest());
-  EXPECT_EQ(http.GetFile(), nullptr);
-  EXPECT_THROW(http.SendRequest(), plat::inet::InternetException);
-  http.Close();
+  const std::pair<std::string, DWORD> cases[] = {
+      {"http://www.example.com/write\r\nX-Injected: 1", plat::inet::ERROR_HTTP_INVALID_HEADER},
+      {"http://www.example.com/" + std::string(1 << 20, 'a'), plat::inet::ERROR_HTTP_HEADER_SIZE_OVERFLOW},
+  };
+  for (const auto& [referer, reason] : cases) {
+    SCOPED_TRACE(reason);
+    CBasicHttp http(session_.Get());
+    Blocks blocks;
+    Prepare(http, blocks);
+    http.SetServerName(receiver.Address());
+    http.SetRefererUrl(referer);
+    http.AddItem("text", "value", "", "", 0);
+    // Opening does not report the refused request; starting it does, before a byte reaches the
+    // server, with the reason it was refused (not the invalid handle it left behind).
+    EXPECT_NO_THROW(http.OpenRequest());
+    EXPECT_EQ(http.GetFile(), nullptr);
+    try {
+      http.SendRequest();
+      ADD_FAILURE() << "the request started";
+    } catch (const plat::inet::InternetException& e) {
+      EXPECT_EQ(e.GetErrorCode(), reason);
+      EXPECT_EQ(e.GetDescription(), plat::kernel::FormatSystemMessage(reason));
+      EXPECT_FALSE(e.GetDescription().empty());
+    }
+    http.Close();
+  }
   EXPECT_EQ(receiver.Output().find("POST"), std::string::npos) << receiver.Output();
 }
 

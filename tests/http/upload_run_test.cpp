@@ -117,13 +117,26 @@ TEST_F(WorkerRun, AStopEndsARunBlockedOnTheNetworkAtOnceAsACancel) {
   }
 }
 
-TEST_F(WorkerRun, AnErrorStatusEndsDoneWithNothingReportedOrStored) {
+TEST_F(WorkerRun, AnErrorStatusEndsDoneReportedAsAStatusFailureWithNothingStored) {
   ReceiverProcess receiver(WithOptions({"--status", "500"}, false));
   Connect(receiver);
   EXPECT_EQ(RunToEnd(), "done");
   EXPECT_EQ(worker_.Error(), "Error Precheck return status = 500\n");
-  EXPECT_TRUE(progress_.failures.empty());
+  UploadFailure failure = OnlyFailure();
+  EXPECT_EQ(failure.kind, UploadFailure::Kind::Status);
+  EXPECT_EQ(failure.number, 500u);
+  EXPECT_EQ(worker_.Status(), 500u);
+  EXPECT_FALSE(worker_.Succeeded());
   EXPECT_TRUE(control_.Responses().empty());
+}
+
+TEST_F(WorkerRun, OnlyAStoredReplyOfA200IsASuccess) {
+  ReceiverProcess receiver(WithOptions({}, false));
+  Connect(receiver);
+  EXPECT_EQ(RunToEnd(), "done");
+  EXPECT_TRUE(worker_.Succeeded());
+  EXPECT_EQ(worker_.Status(), 200u);
+  EXPECT_TRUE(progress_.failures.empty());
 }
 
 TEST_F(WorkerRun, AFileDeletedSinceItWasListedEndsDoneAsThePostersOwnFailure) {

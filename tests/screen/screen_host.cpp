@@ -7,6 +7,7 @@
 //   queue PATH...         queues an open-file answer (the headless road)
 //   cell ROW COL          "cell X Y L T R B": the centre and the rectangle of a list cell, in the
 //                         window's client coordinates
+//   row ROW COL           "row TEXT": the text of a list cell, in UTF-8 ("row none" past the last)
 //   button TITLE ID       "button X Y L T R B": the centre of control ID of the top-level window
 //                         titled TITLE in screen coordinates, and its rectangle in that window's
 //                         client area ("button none" when there is none)
@@ -128,6 +129,20 @@ void Run(const std::string& line) {
     Say("cell " + std::to_string((cell.left + cell.right) / 2) + " " + std::to_string((cell.top + cell.bottom) / 2) +
         " " + std::to_string(cell.left) + " " + std::to_string(cell.top) + " " + std::to_string(cell.right) + " " +
         std::to_string(cell.bottom));
+  } else if (verb == "row" && words.size() == 2 && s.host) {
+    pw::HWND list = FindList(s.host->ControlWindow());
+    char text[1024] = {};
+    pw::LVITEM item;
+    item.iSubItem = std::stoi(words[1]);
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    int row = std::stoi(words[0]);
+    if (!list || row >= static_cast<int>(pw::SendMessage(list, pw::LVM_GETITEMCOUNT, 0, 0))) {
+      Say("row none");
+      return;
+    }
+    pw::SendMessage(list, pw::LVM_GETITEMTEXT, static_cast<plat::WPARAM>(row), reinterpret_cast<plat::LPARAM>(&item));
+    Say("row " + plat::text::Cp949ToUtf8(text));
   } else if (verb == "button" && words.size() >= 2) {
     std::string title;
     for (std::size_t i = 0; i + 1 < words.size(); ++i) title += (i ? " " : "") + words[i];

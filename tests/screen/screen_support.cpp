@@ -169,6 +169,15 @@ unsigned long FindXWindow(const std::string& pattern, std::chrono::milliseconds 
   return 0;
 }
 
+bool XWindowGone(const std::string& pattern, std::chrono::milliseconds bound) {
+  auto deadline = std::chrono::steady_clock::now() + bound;
+  for (;;) {
+    if (Shell("xdotool search --onlyvisible --name '" + pattern + "' 2>/dev/null | head -n 1").empty()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
 std::unique_ptr<plat::gdi::Surface> Snapshot(unsigned long xWindow, const std::string& keepAs) {
   std::string file = std::filesystem::temp_directory_path() / ("screen-" + std::to_string(getpid()) + ".png");
   int status = 0;

@@ -49,6 +49,9 @@ std::string Shell(const std::string& command, int* status = nullptr);
 // The X window id of the first window whose name matches `pattern` (a regular expression), waiting
 // up to `bound` for it; 0 when none appeared.
 unsigned long FindXWindow(const std::string& pattern, std::chrono::milliseconds bound = std::chrono::seconds(15));
+// Whether no window whose name matches `pattern` is on the screen, waiting up to `bound` for the
+// last one to go.
+bool XWindowGone(const std::string& pattern, std::chrono::milliseconds bound = std::chrono::seconds(5));
 // The window's pixels as the X server has them (import -window); null when that failed. With
 // `keepAs`, the PNG is also copied there.
 std::unique_ptr<plat::gdi::Surface> Snapshot(unsigned long xWindow, const std::string& keepAs = {});

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <thread>
 
 #include "platform/base/types.h"
+#include "platform/text/text.h"
 #include "tests/receiver/receiver_process.h"
 #include "tests/screen/screen_support.h"
 
@@ -209,6 +211,97 @@ TEST_F(ScreenTest, FilesDraggedFromAnotherClientArriveInOrderAndOtherUrisAreRefu
   }
 }
 
+// A file:// URI of a path, every byte but the unreserved ones and '/' percent-encoded.
+std::string FileUri(const std::string& path) {
+  std::string uri = "file://";
+  for (unsigned char c : path) {
+    if (std::isalnum(c) || c == '/' || c == '-' || c == '_' || c == '.' || c == '~') {
+      uri += static_cast<char>(c);
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", c);
+      uri += hex;
+    }
+  }
+  return uri;
+}
+
+// Every request's bytes the receiver recorded (--save-raw), one after the other.
+std::string RawRecord(const drevtest::ReceiverProcess& receiver) {
+  std::string all;
+  std::error_code ignored;
+  for (const auto& entry : fs::directory_iterator(receiver.RawDir(), ignored)) all += drevtest::ReadFileBytes(entry.path());
+  return all;
+}
+
+TEST_F(ScreenTest, KoreanNamesPickedInTheChooserAndDroppedAreRowsAndGoOutAsCp949) {
+  drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{}, true, 133});
+  Host({{"Normal_ServerName", receiver.Address()}, {"Normal_UploadURL", "/upload"}});
+  const std::string minutes = File("회의록 2026.txt", 13);
+  const std::string photos = File("사진 목록.txt", 6);
+
+  // Typed, Hangul and all, into the chooser's location field.
+  host_->Send("call AttachFiles");
+  unsigned long chooser = FindXWindow("^열기$");
+  ASSERT_NE(chooser, 0u) << "no file chooser on the screen";
+  Xdo("windowfocus --sync " + std::to_string(chooser));
+  Xdo("key --clearmodifiers ctrl+l");
+  std::this_thread::sleep_for(300ms);
+  Xdo("type --delay 40 '" + minutes + "'");
+  std::this_thread::sleep_for(500ms);
+  Xdo("key Return");
+  ASSERT_TRUE(host_->WaitFor("result AttachFiles"));
+  ASSERT_EQ(CountSeen("event OnFileAppended(13, 13)"), 1) << "the file typed in Korean did not arrive";
+
+  // Dragged from another client: the URIs carry the names percent-encoded, as file managers send
+  // them. A name that CP949 cannot hold is left out of the drop with a box naming it; the Korean one
+  // arrives once the box is answered.
+  const std::string smiley = File("\xF0\x9F\x99\x82 메모.txt", 2);
+  {
+    Child source({Bin("drag-source"), FileUri(smiley), FileUri(photos)}, {{"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+    ASSERT_TRUE(source.WaitFor("ready", 15s));
+    unsigned long sourceWindow = FindXWindow("^drag source$");
+    ASSERT_NE(sourceWindow, 0u);
+    DragOnto(sourceWindow, 300, 100);
+    unsigned long box = FindXWindow("^파일 끌어 놓기$");
+    ASSERT_NE(box, 0u) << "no box for the name CP949 cannot hold";
+    Xdo("windowfocus --sync " + std::to_string(box));
+    Xdo("key Return");
+    ASSERT_TRUE(host_->WaitFor("event OnFileAppended(6, 19)", 10s)) << "the dropped Korean name did not arrive";
+  }
+  EXPECT_EQ(CountSeen("event OnFileAppended"), 2) << "a name CP949 cannot hold was taken";
+
+  // The rows name the files as they are called on disk.
+  host_->Send("row 0 1");
+  EXPECT_EQ(host_->WaitFor("row"), "row 회의록 2026.txt");
+  host_->Send("row 1 1");
+  EXPECT_EQ(host_->WaitFor("row"), "row 사진 목록.txt");
+
+  // The upload names each file by its path in the control's code page (CP949), byte for byte.
+  host_->Send("call SetMaxUploadSize 100000000");
+  ASSERT_TRUE(host_->WaitFor("result SetMaxUploadSize"));
+  host_->Send("call UploadFiles");
+  ASSERT_TRUE(host_->WaitFor("result UploadFiles", 20s)) << Shell("xdotool search --onlyvisible --name . getwindowname %@") << receiver.Output();
+  const std::string sent = RawRecord(receiver);
+  for (const std::string& path : {minutes, photos}) {
+    const std::string cp949 = plat::text::Utf8ToCp949(path);
+    ASSERT_NE(cp949, path);
+    EXPECT_NE(sent.find("filename=\"" + cp949 + "\""), std::string::npos) << "not sent in CP949: " << path;
+    EXPECT_EQ(sent.find(path), std::string::npos) << "sent in UTF-8: " << path;
+  }
+}
+
+// The receiver's record once it has a line for the upload's request (it writes that line when the
+// body has ended, whole or cut short); what it has after 30 s otherwise.
+std::string ReceiverRecordOfRequest(const drevtest::ReceiverProcess& receiver) {
+  std::string record = receiver.Output();
+  for (int i = 0; i < 300 && record.find("POST ") == std::string::npos; ++i) {
+    std::this_thread::sleep_for(100ms);
+    record = receiver.Output();
+  }
+  return record;
+}
+
 TEST_F(ScreenTest, CancelPressedWithPointerEndsSlowUpload) {
   // 16 MB at 1 MB a second (more than the loopback's socket buffers hold): some fifteen seconds, of
   // which the test waits a few.
@@ -240,7 +333,13 @@ TEST_F(ScreenTest, CancelPressedWithPointerEndsSlowUpload) {
   ASSERT_TRUE(result) << "취소 did not end the upload";
   EXPECT_EQ(*result, "result UploadFiles 0");
   EXPECT_EQ(CountSeen("event CancelUpload()"), 1);
-  EXPECT_EQ(FindXWindow("^Drev Upload$", 1s), 0u) << "the progress dialog stayed on the screen";
+  EXPECT_TRUE(XWindowGone("^Drev Upload$")) << "the progress dialog stayed on the screen";
+
+  // The receiver, once it has read what was on the way, records the request as cut short, not as
+  // an upload it took whole.
+  const std::string record = ReceiverRecordOfRequest(receiver);
+  ASSERT_NE(record.find("POST /upload"), std::string::npos) << "the receiver recorded no end of the request";
+  EXPECT_EQ(record.find("-> 200"), std::string::npos) << "a cancelled upload was taken whole:\n" << record;
 }
 
 TEST_F(ScreenTest, EscapeInProgressDialogCancelsUpload) {
@@ -259,6 +358,9 @@ TEST_F(ScreenTest, EscapeInProgressDialogCancelsUpload) {
   ASSERT_TRUE(result) << "Escape did not end the upload";
   EXPECT_EQ(*result, "result UploadFiles 0");
   EXPECT_EQ(CountSeen("event CancelUpload()"), 1);
+  const std::string record = ReceiverRecordOfRequest(receiver);
+  ASSERT_NE(record.find("POST /upload"), std::string::npos) << "the receiver recorded no end of the request";
+  EXPECT_EQ(record.find("-> 200"), std::string::npos) << "a cancelled upload was taken whole:\n" << record;
 }
 
 TEST_F(ScreenTest, WorkerMessageBoxWaitsForEnter) {
@@ -274,7 +376,7 @@ TEST_F(ScreenTest, WorkerMessageBoxWaitsForEnter) {
   Xdo("windowfocus --sync " + std::to_string(box));
   Xdo("key Return");
   ASSERT_TRUE(host_->WaitFor("result UploadFiles", 15s)) << "Enter did not answer the box";
-  EXPECT_EQ(FindXWindow("^zelk$", 1s), 0u);
+  EXPECT_TRUE(XWindowGone("^zelk$"));
 }
 
 }  // namespace

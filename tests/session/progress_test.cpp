@@ -38,7 +38,7 @@ TEST(ProgressPercent, IsTheTruncatedShareAndNeverDividesByZeroOrPassesAHundred) 
 }
 
 // What the user is shown of each kind of failure the worker reports.
-TEST(UploadFailureBox, ShowsTheInternetErrorOrItsNumberAnyOtherFailureAndNothingOfThePostersOwn) {
+TEST(UploadFailureBox, ShowsEveryFailureButTheUsersOwnStop) {
   using Kind = UploadFailure::Kind;
   namespace pw = plat::win;
   const std::string refused = plat::inet::InternetErrorDescription(plat::inet::ERROR_INTERNET_CANNOT_CONNECT);
@@ -50,8 +50,13 @@ TEST(UploadFailureBox, ShowsTheInternetErrorOrItsNumberAnyOtherFailureAndNothing
   const Case cases[] = {
       {{Kind::Internet, plat::inet::ERROR_INTERNET_CANNOT_CONNECT, refused}, {plat::text::Cp949ToUtf8(refused)}},
       {{Kind::Internet, 12345, ""}, {"알수 없는 오류(12345)"}},
-      {{Kind::Poster, 100, "no such file"}, {}},
+      {{Kind::Poster, 100, "no such file"}, {"no such file"}},
+      {{Kind::Poster, 100, ""}, {"알수 없는 오류!!!"}},
+      {{Kind::Poster, 103, plat::text::Utf8ToCp949("파일이 잘못 되었습니다!!!")}, {"파일이 잘못 되었습니다!!!"}},
       {{Kind::Poster, 104, plat::text::Utf8ToCp949("상태 정보 전송 오류!!!")}, {}},
+      {{Kind::Status, 500, "Error Precheck return status = 500\n"}, {"서버가 오류를 돌려주었습니다(상태 500)."}},
+      {{Kind::Status, 0, ""}, {"서버가 오류를 돌려주었습니다(상태 0)."}},
+      {{Kind::Other, 0, ""}, {"알수 없는 오류!!!"}},
       {{Kind::Other, 2, disk}, {"디스크를 읽을 수 없습니다"}},
       {{Kind::Unknown, 0, ""}, {"알수 없는 오류!!!"}},
   };

@@ -127,9 +127,10 @@ drevtest::ReceiverSetup Receiver(std::vector<std::string> options) {
   return setup;
 }
 
-void UploadTest::Place(const std::string& server) {
-  ASSERT_EQ(Host().LoadProperties({{"Normal_ServerName", server}, {"Normal_UploadURL", kUploadPath}}),
-            plat::com::S_OK);
+void UploadTest::Place(const std::string& server, const std::vector<std::pair<std::string, std::string>>& params) {
+  std::vector<std::pair<std::string, std::string>> all{{"Normal_ServerName", server}, {"Normal_UploadURL", kUploadPath}};
+  all.insert(all.end(), params.begin(), params.end());
+  ASSERT_EQ(Host().LoadProperties(all), plat::com::S_OK);
   ASSERT_EQ(Host().CreateWindows(600, 300), plat::com::S_OK);
   ASSERT_TRUE(Host().Call("SetUploadSize", {std::int32_t{1} << 30}).ok());
   Host().Events().Clear();
@@ -179,6 +180,23 @@ std::vector<std::string> UploadTest::EventNames() {
   std::vector<std::string> names;
   for (const auto& event : Host().Events().Events()) names.push_back(event.name);
   return names;
+}
+
+void UploadTest::ExpectRetrySucceeds(drevtest::ReceiverProcess& good, const std::vector<std::string>& files) {
+  ASSERT_TRUE(Host().Put("Normal_ServerName", good.Address()).ok());
+  Host().Events().Clear();
+  pw::ClearMessageBoxLog();
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(EventNames(), (std::vector<std::string>{"StartUpload", "ChangeFileList", "OnContentReceived"}));
+  EXPECT_TRUE(Messages().empty());
+  const nlohmann::json received = LastReply()["files"];
+  ASSERT_EQ(received.size(), files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(drevtest::ReadFileBytes(good.StoreDir() / received[i]["stored"].get<std::string>()),
+              drevtest::ReadFileBytes(files[i]))
+        << i;
+  }
+  EXPECT_EQ(Count("TOTAL_ATTACH_FILE"), 0);
 }
 
 }  // namespace drev::testing

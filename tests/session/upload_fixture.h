@@ -78,8 +78,8 @@ class UploadTest : public ControlTest {
   void TearDown() override;
 
   // Places the control with its window, uploading to `server` at kUploadPath, with a generous
-  // upload size limit; the event log starts empty.
-  void Place(const std::string& server);
+  // upload size limit; the event log starts empty. `params` are further <param>s of the page.
+  void Place(const std::string& server, const std::vector<std::pair<std::string, std::string>>& params = {});
   // A file of `size` patterned bytes in the scratch folder; its path (UTF-8).
   std::string MakeFile(const std::string& name, std::size_t size) const;
   // The user picks `paths` in the open-file dialog; the event log then starts afresh.
@@ -93,6 +93,9 @@ class UploadTest : public ControlTest {
   static std::vector<std::string> Messages();
   std::int16_t Count(const char* type) { return Host().Call("GetFileCount", {type}).value.iVal(); }
   std::vector<std::string> EventNames();  // names of the events recorded, in order
+  // After a failure every row is still there: pointed at `good`, the next UploadFiles succeeds,
+  // shows nothing and the receiver stores `files` (UTF-8 paths), in order, with their bytes.
+  void ExpectRetrySucceeds(drevtest::ReceiverProcess& good, const std::vector<std::string>& files);
 
   static constexpr const char* kUploadPath = "/upload.php?board=7";
   std::filesystem::path dir_;

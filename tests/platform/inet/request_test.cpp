@@ -31,13 +31,15 @@ struct RecordingServer {
 };
 
 TEST(InetRequest, SendsAnHttp10PostWithTheSessionsAgentRefererAddedLineAndDeclaredLength) {
-  for (const char* referer : {"http://page.example/form.html", ""}) {
-    SCOPED_TRACE(referer);
+  // The longest referer a field can hold goes out whole.
+  const std::string longest = "http://page.example/" + std::string(plat::inet::kMaxRequestFieldBytes - 20, 'p');
+  for (const std::string& referer : {std::string("http://page.example/form.html"), std::string(), longest}) {
+    SCOPED_TRACE(referer.substr(0, 40));
     std::string body = Pattern(3000);
     RecordingServer recorder("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok");
     {
       Handle session = OpenSession();
-      Post post = OpenPost(session, "127.0.0.1", recorder.server.Port(), "/cgi/upload.php?x=1", referer);
+      Post post = OpenPost(session, "127.0.0.1", recorder.server.Port(), "/cgi/upload.php?x=1", referer.c_str());
       std::string line = "Content-Type: multipart/form-data; boundary=--Velmora.Boundary0029482318BE\r\n";
       ASSERT_TRUE(HttpAddRequestHeadersA(post.request, line.c_str(), static_cast<DWORD>(line.size()),
                                          HTTP_ADDREQ_FLAG_ADD_IF_NEW));
@@ -56,10 +58,15 @@ TEST(InetRequest, SendsAnHttp10PostWithTheSessionsAgentRefererAddedLineAndDeclar
     EXPECT_EQ(FieldOf(head, "Content-Length"), "3000");
     EXPECT_EQ(head.find("Content-Length:"), head.rfind("Content-Length:"));
     EXPECT_EQ(FieldOf(head, "Referer"), referer);
-    EXPECT_EQ(head.find("Referer") != std::string::npos, *referer != '\0');
+    EXPECT_EQ(head.find("Referer") != std::string::npos, !referer.empty());
     EXPECT_EQ(head.find("Transfer-Encoding"), std::string::npos);
     EXPECT_EQ(recorder.Seen().body, body);
   }
+  // One byte more is refused when the request is opened, saying why.
+  Handle session = OpenSession();
+  Handle connection(InternetConnectA(session.get(), "127.0.0.1", 80, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
+  EXPECT_EQ(HttpOpenRequestA(connection.get(), "POST", "/", "HTTP/1.0", (longest + "p").c_str(), nullptr, 0, 1), nullptr);
+  EXPECT_EQ(GetLastError(), plat::inet::ERROR_HTTP_HEADER_SIZE_OVERFLOW);
 }
 
 TEST(InetRequest, GathersSmallWritesAndSendsThemWhenABufferIsFullOrTheRequestEnds) {
@@ -140,6 +147,10 @@ TEST(InetRequest, AddsHeaderLinesByTheirFlagsAndRefusesMalformedOnes) {
       EXPECT_FALSE(HttpAddRequestHeadersA(post.request, bad, static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD)) << bad;
       EXPECT_EQ(GetLastError(), ERROR_HTTP_INVALID_HEADER) << bad;
     }
+    // A value longer than one field can hold is refused as such, not left to fail the start.
+    const std::string tooLong = "X-Long: " + std::string(kMaxRequestFieldBytes + 1, 'v');
+    EXPECT_FALSE(HttpAddRequestHeadersA(post.request, tooLong.c_str(), static_cast<DWORD>(-1), HTTP_ADDREQ_FLAG_ADD));
+    EXPECT_EQ(GetLastError(), ERROR_HTTP_HEADER_SIZE_OVERFLOW);
     // The start record may carry more lines and the first body bytes; its size field must be right.
     char first[] = "abc";
     INTERNET_BUFFERSA buffers{};

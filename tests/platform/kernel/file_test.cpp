@@ -92,6 +92,20 @@ TEST(FileTest, PipesAreRefusedInsteadOfWaitingForAWriter) {
   EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
 }
 
+TEST(FileTest, AttributesTellFoldersRegularFilesAndEverythingElseApartWithoutOpening) {
+  TempDir dir;
+  WriteText(dir / "f", "x");
+  ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
+  EXPECT_EQ(GetFileAttributesA((dir / "f").c_str()), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(GetFileAttributesA((dir / ".").c_str()), FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_EQ(GetFileAttributesA((dir / "pipe").c_str()), FILE_ATTRIBUTE_DEVICE);  // no writer waited for
+  EXPECT_EQ(GetFileAttributesA("/dev/null"), FILE_ATTRIBUTE_DEVICE);
+  EXPECT_EQ(GetFileAttributesA((dir / "none").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(GetFileAttributesA((dir / "none/f").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
 TEST(FileTest, BasicInformationCarriesTheTimesAsTheDesktopCountsThemAndMovesWithAWrite) {
   TempDir dir;
   WriteText(dir / "f", "0123456789");

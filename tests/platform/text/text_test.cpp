@@ -100,6 +100,19 @@ TEST(TextTest, ADamagedPieceCostsOneQuestionMarkAndNothingAfterIt) {
   EXPECT_EQ(Utf16ToCp949(u"\U0001F600z"), "?z");  // a pair is one character
 }
 
+TEST(TextTest, ABadSequenceReportedAfterTheLastByteEndsTheText) {
+  // Found by the cp949 fuzz target: glibc's converter reported the unassigned pair A2 E8 with its
+  // position already past the pair (at the end of the text here), so skipping it once more read
+  // beyond the text, or took the byte after it.
+  const std::string bytes("\x43\x8a\x3a\x54\x46\xec\x84\x5c\xe8\xe8\xe8\xe8\xe8\xe8\xe8\xe8\xa2\xe8", 18);
+  const std::string expected = "C?:TF?\\" + std::string(4 * 3, ' ').replace(0, 12, "\xEF\xA6\xBB\xEF\xA6\xBB\xEF\xA6\xBB\xEF\xA6\xBB") + "?";
+  bool lossless = true;
+  EXPECT_EQ(Cp949ToUtf8(bytes, &lossless), expected);
+  EXPECT_FALSE(lossless);
+  EXPECT_EQ(Cp949ToUtf8(bytes + "XYZ"), expected + "XYZ");
+  EXPECT_EQ(Utf16ToUtf8(Cp949ToUtf16(bytes + "XYZ")), expected + "XYZ");
+}
+
 TEST(TextTest, NoCp949CharacterEndsInABackslashOrADot) {
   // Why the path searches below can only be fooled by bytes that are not text: the code page puts
   // only letters and bytes from 0x81 up second in a character.
