@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <set>
 
 #include "http/CBasicHttp.h"
@@ -12,6 +13,7 @@
 #include "platform/kernel/message_table.h"
 #include "platform/text/text.h"
 #include "tests/http/http_test_support.h"
+#include "tests/receiver/tcp_client.h"
 
 namespace {
 
@@ -82,6 +84,35 @@ TEST_F(Transport, EachFileIsReadInBlocksOf1024WithOneCallbackPerBlock) {
   EXPECT_EQ(blocks.calls, expected);
 }
 
+// Files are read in windows of many blocks: sizes on either side of a window's end, and several
+// windows, still arrive whole, with one callback per 1 KiB block in order.
+TEST_F(Transport, FilesAroundAndAcrossReadWindowsArriveWholeWithOneCallbackPerBlock) {
+  ReceiverProcess receiver(WithOptions());
+  const std::vector<std::size_t> sizes{1, 65535, 65536, 65537, 3 * 65536 + 452};
+  std::vector<std::string> contents;
+  CBasicHttp http(session_.Get());
+  Blocks blocks;
+  Prepare(http, blocks);
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    contents.push_back(Pattern(sizes[i], static_cast<unsigned>(i + 1)));
+    std::string path = dir_.Write("w" + std::to_string(i), contents.back());
+    http.AddItem("f" + std::to_string(i), "", path, "x/y", static_cast<DWORD>(sizes[i]));
+  }
+  Exchange exchange = SendThrough(http, receiver);
+  EXPECT_EQ(exchange.status, 200u);
+  ASSERT_TRUE(exchange.summary["complete"].get<bool>()) << exchange.summary.dump(2);
+  ASSERT_EQ(exchange.summary["files"].size(), sizes.size());
+  std::vector<std::pair<DWORD, DWORD>> expected;
+  for (std::size_t i = 0; i < sizes.size(); ++i) {
+    EXPECT_EQ(exchange.summary["files"][i]["size"], sizes[i]);
+    EXPECT_EQ(exchange.summary["files"][i]["crc32"], drevtest::ReferenceCrc32Hex(contents[i])) << i;
+    for (std::size_t left = sizes[i]; left > 0; left -= std::min<std::size_t>(left, 1024)) {
+      expected.emplace_back(static_cast<DWORD>(sizes[i]), static_cast<DWORD>(std::min<std::size_t>(left, 1024)));
+    }
+  }
+  EXPECT_EQ(blocks.calls, expected);
+}
+
 TEST_F(Transport, TraceLinesAreWrittenOnlyWhenAskedFor) {
   ReceiverProcess receiver(WithOptions());
   std::string path = dir_.Write("traced", Pattern(2500));
@@ -101,6 +132,27 @@ TEST_F(Transport, TraceLinesAreWrittenOnlyWhenAskedFor) {
   EXPECT_EQ(Count(out, "readbytes::"), 3u);
   EXPECT_NE(out.find("readbytes::452\n\ndwSendBytes::2500 form filesize : 2500\n\n"), std::string::npos) << out;
   EXPECT_NE(out.find("\ndwSendBytes::1024 form filesize : 2500\n\n"), std::string::npos);
+}
+
+TEST_F(Transport, ACallbackThatStopsInsideALaterReadWindowEndsTheUploadAtThatBlock) {
+  ReceiverProcess receiver(WithOptions());
+  std::string path = dir_.Write("long", Pattern(300000));
+  CBasicHttp http(session_.Get());
+  Blocks blocks;
+  blocks.stopAt = 100;
+  Prepare(http, blocks);
+  http.AddItem("f", "", path, "x/y", 300000);
+  http.SetServerName(receiver.Address());
+  http.OpenRequest();
+  try {
+    http.SendRequest();
+    ADD_FAILURE() << "the upload was not stopped";
+  } catch (const CBasicHttpException& e) {
+    EXPECT_EQ(e.m_nCode, HTTPERR_PROGRESS);
+  }
+  EXPECT_EQ(blocks.calls.size(), 100u);
+  http.Close();
+  EXPECT_EQ(receiver.Output().find("-> 200"), std::string::npos);
 }
 
 TEST_F(Transport, ACallbackThatStopsOnTheSecondBlockEndsTheUploadThereAndClosesTheFile) {
