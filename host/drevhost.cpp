@@ -1,4 +1,6 @@
 // drevhost: registers modules, prints their type libraries, and runs pages that embed their controls.
+#include <dlfcn.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -230,7 +232,22 @@ bool OpenScreen(std::string* why) {
     return false;
   }
 #if DREV_ON_SCREEN
-  return plat::gtk::OpenScreen(why);
+  // The on-screen backend (GTK) is loaded only now, from drevhost's own folder.
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  const std::string library = (self.parent_path() / DREV_SCREEN_LIBRARY).string();
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* reason = dlerror();
+    *why = "cannot load the on-screen backend " + library + ": " + (reason ? reason : "dlopen failed");
+    return false;
+  }
+  auto open = reinterpret_cast<plat::gtk::OpenScreenEntry>(dlsym(handle, plat::gtk::kOpenScreenEntry));
+  if (!open) {
+    *why = "the on-screen backend " + library + " has no entry " + plat::gtk::kOpenScreenEntry;
+    return false;
+  }
+  return open(why);
 #else
   *why = "this drevhost was built without the on-screen backend";
   return false;

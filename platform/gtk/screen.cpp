@@ -160,3 +160,7 @@ bool OpenScreen(std::string* why) {
 bool ScreenOpen() { return g_open; }
 
 }  // namespace plat::gtk
+
+extern "C" __attribute__((visibility("default"))) bool plat_gtk_OpenScreen(std::string* why) {
+  return plat::gtk::OpenScreen(why);
+}

@@ -13,4 +13,10 @@ namespace plat::gtk {
 bool OpenScreen(std::string* why);
 bool ScreenOpen();
 
+// A program that puts windows on the screen only now and then (drevhost) loads this library with
+// dlopen when it does, so that its other runs do not load GTK and its libraries: it finds
+// OpenScreen under this unmangled name.
+inline constexpr const char* kOpenScreenEntry = "plat_gtk_OpenScreen";
+using OpenScreenEntry = bool (*)(std::string* why);
+
 }  // namespace plat::gtk
