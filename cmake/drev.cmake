@@ -18,6 +18,9 @@ function(drev_platform_library name)
   add_library(${name} SHARED ${A_SOURCES})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(${name} PUBLIC ${A_DEPS} PRIVATE ${A_PRIVATE_DEPS})
+  # A library's calls to its own functions bind to them when it is linked, not through the dynamic
+  # loader's symbol search at every start (data such as shared state stays one copy for all).
+  target_link_options(${name} PRIVATE -Wl,-Bsymbolic-functions)
   drev_warnings(${name})
 endfunction()
 
