@@ -17,6 +17,7 @@
 #include "host/PageWindow.h"
 #include "host/ProgressWatcher.h"
 #include "platform/com/hresult.h"
+#include "platform/gdi/fonts.h"
 #include "platform/kernel/error.h"
 #include "platform/registry/registry.h"
 #include "platform/win/message.h"
@@ -331,8 +332,11 @@ int main(int argc, char** argv) {
   std::span<const std::string> rest(args.data() + 1, args.size() - 1);
   if (command == "regsvr") return RegisterCommand(rest);
   if (command == "typelib") return TypeLibCommand(rest);
-  if (command == "run") return RunCommand(rest);
-  if (command == "show") return ShowCommand(rest);
+  if (command == "run" || command == "show") {
+    // The font system's start overlaps the module's loading, the page and its scripts.
+    plat::gdi::PrepareFonts();
+    return command == "run" ? RunCommand(rest) : ShowCommand(rest);
+  }
   if (command == "--help" || command == "-h") {
     std::fputs(kUsageText, stdout);
     return kOk;

@@ -10,6 +10,7 @@
 #include <set>
 #include <tuple>
 
+#include "platform/gdi/fonts.h"
 #include "platform/text/text.h"
 
 namespace plat::gdi {
@@ -39,6 +40,7 @@ const std::set<std::string>& InstalledFamilies() {
 // The first family, by name, of the fonts fontconfig says cover Korean; empty when there is none.
 std::string AnyKoreanFamily() {
   static const std::string family = [] {
+    WaitForFonts();
     std::string best;
     FcPattern* pattern = FcPatternCreate();
     FcLangSet* langs = FcLangSetCreate();
@@ -92,8 +94,10 @@ std::string ResolveFamily(std::string_view cp949Face) {
 // for the sake of a leak report (the test build's leak checker is told about them in lsan.supp).
 PangoContext* ThreadContext() {
   struct Holder {
-    PangoContext* context;
-    Holder() : context(pango_font_map_create_context(pango_cairo_font_map_get_default())) {
+    PangoContext* context = nullptr;
+    Holder() {
+      WaitForFonts();  // the font map must not start fontconfig while a PrepareFonts thread does
+      context = pango_font_map_create_context(pango_cairo_font_map_get_default());
       pango_cairo_context_set_resolution(context, 96.0);
       cairo_font_options_t* options = cairo_font_options_create();
       cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);

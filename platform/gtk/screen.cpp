@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/gdi/fonts.h"
 #include "platform/gtk/screen_internal.h"
 #include "platform/kernel/thread.h"
 #include "platform/win/window.h"
@@ -132,6 +133,7 @@ GlibPump* g_pump = nullptr;
 
 bool OpenScreen(std::string* why) {
   if (g_open) return true;
+  plat::gdi::WaitForFonts();  // GTK reaches pango and fontconfig on its own
   // Without a session bus, the settings and accessibility services would only print warnings.
   setenv("NO_AT_BRIDGE", "1", 0);
   if (!gtk_init_check(nullptr, nullptr)) {
