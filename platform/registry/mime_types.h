@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace plat::registry::detail {
 
@@ -11,5 +12,9 @@ namespace plat::registry::detail {
 // from /etc/mime.types, read once per process; nothing when the database has no such extension or
 // cannot be read. When an extension is listed twice the first line wins.
 std::optional<std::string> LookupMimeType(std::string_view ext);
+
+// The table of a database's text: lines of "type ext ext ..." separated by blanks, '#' starting a
+// comment; extensions folded to lower case, the first line of an extension winning.
+std::unordered_map<std::string, std::string> ParseMimeTypes(std::string_view text);
 
 }  // namespace plat::registry::detail

@@ -3,8 +3,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <vector>
 
+#include "platform/registry/mime_types.h"
 #include "platform/text/text.h"
 #include "tests/platform/registry/registry_fixture.h"
 
@@ -160,6 +162,51 @@ TEST_F(RegistryTest, ValuesAreListedWithTheirTypes) {
   }
   EXPECT_EQ(names, (std::vector<std::string>{"alpha=a", "Beta=b"}));
   RegCloseKey(key);
+}
+
+// The database's format read the way a line-by-line word reader reads it: words between blanks,
+// a comment to the line's end, CR-LF lines, extensions in any case, and the first type of an
+// extension listed twice.
+std::unordered_map<std::string, std::string> ReadWordByWord(const std::string& text) {
+  std::unordered_map<std::string, std::string> types;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream words(line.substr(0, line.find('#')));
+    std::string type, ext;
+    if (!(words >> type)) continue;
+    while (words >> ext) {
+      for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      types.emplace(ext, type);
+    }
+  }
+  return types;
+}
+
+TEST(MimeDatabase, TheTableReadsLikeTheDatabaseWordByWord) {
+  const std::string sample =
+      "# comment line\n"
+      "text/plain\t\ttxt  TEXT conf\n"
+      "   \n"
+      "application/x-only-type\n"
+      "image/jpeg jpg JPEG jpe# trailing comment\n"
+      "text/x-dup txt dup\r\n"
+      "\timage/png png\f\vapng\r\n"
+      "#image/gif gif\n"
+      "audio/last last";  // no final newline
+  const auto parsed = detail::ParseMimeTypes(sample);
+  EXPECT_EQ(parsed, ReadWordByWord(sample));
+  EXPECT_EQ(parsed.at("txt"), "text/plain");
+  EXPECT_EQ(parsed.at("text"), "text/plain");
+  EXPECT_EQ(parsed.at("jpe"), "image/jpeg");
+  EXPECT_EQ(parsed.at("dup"), "text/x-dup");
+  EXPECT_EQ(parsed.at("apng"), "image/png");
+  EXPECT_EQ(parsed.at("last"), "audio/last");
+  EXPECT_FALSE(parsed.contains("gif"));
+  EXPECT_FALSE(parsed.contains("jpe#"));
+
+  std::ifstream in("/etc/mime.types", std::ios::binary);
+  const std::string system((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(detail::ParseMimeTypes(system), ReadWordByWord(system));
 }
 
 }  // namespace
