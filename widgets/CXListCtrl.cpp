@@ -138,6 +138,7 @@ LRESULT CXListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, LPARAM lPara
     case pw::WM_NCDESTROY: {
       LRESULT result = Default();
       m_bHeaderIsSubclassed = false;
+      m_bRedrawHeld = false;
       return result;
     }
     case pw::WM_SYSCOLORCHANGE: {
@@ -149,6 +150,9 @@ LRESULT CXListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, LPARAM lPara
       OnLButtonDown(static_cast<plat::UINT>(wParam), plat::POINT{plat::GET_X_LPARAM(lParam), plat::GET_Y_LPARAM(lParam)});
       return 0;
     case pw::WM_PAINT: OnPaint(); return 0;
+    case pw::WM_SETREDRAW:
+      m_bRedrawHeld = wParam == 0;
+      return Default();
     case pw::LVM_INSERTITEMA: {
       // The first row hides the empty-list picture, which lies outside the rows the view repaints.
       LRESULT result = Default();

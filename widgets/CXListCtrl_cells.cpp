@@ -210,6 +210,7 @@ BOOL CXListCtrl::GetSubItemRect(int nItem, int nSubItem, int nArea, plat::RECT& 
 }
 
 void CXListCtrl::UpdateSubItem(int nItem, int nSubItem) {
+  if (m_bRedrawHeld) return;
   plat::RECT cell{};
   if (!GetSubItemRect(nItem, nSubItem, pw::LVIR_BOUNDS, cell)) return;
   InvalidateRect(&cell, plat::TRUE);

@@ -166,6 +166,41 @@ TEST_F(AddingTest, NamesWithoutADotAndKoreanNamesGetTheirExtensionsAndTypes) {
   EXPECT_EQ(Row(4).m_strContentType, "application/octet-stream");
 }
 
+TEST_F(AddingTest, EachFileOfABatchGetsTheTypeAndIconOfItsOwnExtension) {
+  SetContentType(".kind", "image/x-kind");
+  SetContentType("NOTES", "text/x-notes");
+  Drop({MakeFile("a.kind"), MakeFile("b.txt"), MakeFile("c.kind"), MakeFile("d.pdf"), MakeFile("NOTES"),
+        MakeFile("README"), MakeFile("e."), MakeFile("f.KIND"), MakeFile("g.txt")});
+  ASSERT_EQ(Rows(), 9);
+  const struct {
+    const char* type;
+    int icon;
+  } expected[] = {{"image/x-kind", shell::kIconImage},         {"text/plain", shell::kIconText},
+                  {"image/x-kind", shell::kIconImage},         {"application/pdf", shell::kIconPdf},
+                  {"text/x-notes", shell::kIconDocument},      {"application/octet-stream", shell::kIconDocument},
+                  {"application/octet-stream", shell::kIconDocument}, {"image/x-kind", shell::kIconImage},
+                  {"text/plain", shell::kIconText}};
+  for (int row = 0; row < 9; ++row) {
+    SCOPED_TRACE(Row(row).m_strName);
+    EXPECT_EQ(Row(row).m_strContentType, expected[row].type);
+    EXPECT_EQ(Frame().GetListCtrl().GetRowData(row)->Cell(1)->image, expected[row].icon);
+  }
+}
+
+TEST_F(AddingTest, ARegistryChangeBetweenTwoBatchesReachesTheSecond) {
+  SetContentType(".kind", "text/x-kind");
+  Drop({MakeFile("a.kind"), MakeFile("b.kind")});
+  SetContentType(".kind", "image/x-kind");
+  Pick({MakeFile("c.kind")});
+  Drop({MakeFile("d.kind")});
+  ASSERT_EQ(Rows(), 4);
+  for (int row = 0; row < 4; ++row) {
+    const bool before = row < 2;
+    EXPECT_EQ(Row(row).m_strContentType, before ? "text/x-kind" : "image/x-kind");
+    EXPECT_EQ(Frame().GetListCtrl().GetRowData(row)->Cell(1)->image, before ? shell::kIconText : shell::kIconImage);
+  }
+}
+
 TEST_F(AddingTest, TemporaryInternetFilesAreSkippedOnlyInTheirExactCase) {
   std::string cached = MakeFile("Temporary Internet Files/cached.png");
   std::string other = MakeFile("temporary internet files/kept.png");

@@ -338,6 +338,31 @@ TEST_F(CXListCtrlTest, ASetterRepaintsItsCellAtOnce) {
   EXPECT_EQ(list.subItemDraws, 0);
 }
 
+TEST_F(CXListCtrlTest, UnderTheRedrawHoldSettersPaintNothingAndLiftingItShowsEveryChange) {
+  AddRows(3);
+  list.UpdateWindow();
+  list.subItemDraws = 0;
+  list.SetRedraw(plat::FALSE);
+  list.SetCheckbox(1, 0, 1);
+  list.SetItemText(2, 1, "held");
+  list.SetItemImage(0, 1, 0);
+  EXPECT_EQ(list.subItemDraws, 0);
+  EXPECT_EQ(list.GetCheckbox(1, 0), 1);
+  EXPECT_EQ(list.GetItemText(2, 1), "held");
+
+  list.SetRedraw(plat::TRUE);
+  list.UpdateWindow();
+  EXPECT_GE(list.subItemDraws, 9);  // the whole list, every cell of the three rows
+  RECT pending{};
+  EXPECT_FALSE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
+
+  // With the hold lifted a setter repaints its cell at once again.
+  list.subItemDraws = 0;
+  list.SetCheckbox(0, 0, 1);
+  EXPECT_GE(list.subItemDraws, 1);
+  EXPECT_FALSE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
+}
+
 TEST_F(CXListCtrlTest, TheHeaderIsTakenOverOnce) {
   auto* header = dynamic_cast<CXHeaderCtrl*>(list.GetHeaderCtrl());
   ASSERT_NE(header, nullptr);
