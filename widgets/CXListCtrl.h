@@ -159,6 +159,10 @@ class CXListCtrl : public plat::win::CListCtrl {
 
   void GetColors();
   void SubclassHeaderControl();
+  // The header window: the taken-over one, else the view's answer.
+  plat::win::HWND HeaderWindow();
+  // InsertItem with column 0's colours set before the row exists.
+  int InsertRow(const plat::win::LVITEM* pItem, plat::COLORREF crText, plat::COLORREF crBackground);
   // The record of a cell in range, else null.
   XListCellData* Cell(int nItem, int nSubItem);
   // Releases a row's records after clearing its item parameter.

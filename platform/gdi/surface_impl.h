@@ -31,6 +31,8 @@ struct Surface::Impl {
                                             static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface));
   }
   const std::uint32_t* Row(int y) const { return const_cast<Impl*>(this)->Row(y); }
+  // The distance from one row to the next, in pixel words.
+  std::ptrdiff_t RowWords() const { return cairo_image_surface_get_stride(surface) / 4; }
   RECT Bounds() const { return RECT{0, 0, width, height}; }
 };
 

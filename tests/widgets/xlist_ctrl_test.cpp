@@ -11,6 +11,7 @@
 #include "platform/gdi/syscolor.h"
 #include "platform/kernel/resource.h"
 #include "platform/win/afxcmn.h"
+#include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "widgets/CXListCtrl.h"
@@ -248,6 +249,27 @@ TEST_F(CXListCtrlTest, ARowHasNoRecordForAColumnAddedAfterIt) {
   AddRows(1);
   EXPECT_EQ(list.SetCheckbox(1, 3, 1), 1);
   EXPECT_EQ(list.GetCheckbox(1, 3), 1);
+}
+
+TEST_F(CXListCtrlTest, TheColumnCountFollowsItemsAddedAndRemovedThroughTheListOrTheHeaderItself) {
+  AddRows(1);
+  ASSERT_EQ(list.GetColumns(), 3);
+  // Straight to the header window, past the list.
+  pw::HWND header = reinterpret_cast<pw::HWND>(list.SendMessage(pw::LVM_GETHEADER));
+  ASSERT_TRUE(pw::SendMessage(header, pw::HDM_DELETEITEM, 2, 0));
+  EXPECT_EQ(list.GetColumns(), 2);
+  EXPECT_EQ(list.SetCheckbox(0, 2, 1), 0);  // the row's record for column 2 is out of range now
+  EXPECT_EQ(list.GetCheckbox(0, 2), -1);
+  pw::HDITEM item;
+  item.mask = pw::HDI_WIDTH;
+  item.cxy = 50;
+  ASSERT_EQ(pw::SendMessage(header, pw::HDM_INSERTITEMA, 2, reinterpret_cast<plat::LPARAM>(&item)), 2);
+  EXPECT_EQ(list.GetColumns(), 3);
+  EXPECT_EQ(list.SetCheckbox(0, 2, 1), 1);
+  list.DeleteColumn(0);
+  EXPECT_EQ(list.GetColumns(), 2);
+  list.InsertColumn(2, "again", pw::LVCFMT_LEFT, 30);
+  EXPECT_EQ(list.GetColumns(), 3);
 }
 
 TEST_F(CXListCtrlTest, ColoursComeFromTheCacheOrTheCallerAndTheCacheFollowsSystemChanges) {
