@@ -190,6 +190,7 @@ class CMainFrm : public plat::win::CDialog {
   IUploadControl* const m_pControl;                // the owning control; not owned
   const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles
   BatchKinds* m_pBatchKinds = nullptr;            // while AttachFiles or OnDropFiles adds its files
+  bool m_bRemovingAllRows = false;                // while RemoveAllItems has the list delete every row
 };
 
 }  // namespace drev

@@ -115,8 +115,14 @@ BOOL CXListCtrl::DeleteItem(int nItem) {
 }
 
 BOOL CXListCtrl::DeleteAllItems() {
+  // Drawing is held while each row lets go of its records: the whole list is repainted once after,
+  // not row by row.
+  const bool hold = !m_bRedrawHeld && GetSafeHwnd();
+  if (hold) SetRedraw(plat::FALSE);
   for (int row = 0, n = GetItemCount(); row < n; ++row) ReleaseRow(row);
-  return CListCtrl::DeleteAllItems();
+  const BOOL result = CListCtrl::DeleteAllItems();
+  if (hold) SetRedraw(plat::TRUE);
+  return result;
 }
 
 void CXListCtrl::OnDestroy() {

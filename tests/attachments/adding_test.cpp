@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "control/CurrentControl.h"
+#include "model/PrivateMessages.h"
 #include "model/SystemErrorText.h"
 #include "platform/gdi/syscolor.h"
 #include "platform/kernel/error.h"
@@ -199,6 +201,21 @@ TEST_F(AddingTest, ARegistryChangeBetweenTwoBatchesReachesTheSecond) {
     EXPECT_EQ(Row(row).m_strContentType, before ? "text/x-kind" : "image/x-kind");
     EXPECT_EQ(Frame().GetListCtrl().GetRowData(row)->Cell(1)->image, before ? shell::kIconText : shell::kIconImage);
   }
+}
+
+TEST_F(AddingTest, TheResetAfterAnUploadLetsGoOfEveryRowAndItsRecord) {
+  Drop(MakeFiles("row", 4));
+  ASSERT_EQ(Rows(), 4);
+  Host().Events().Clear();
+  GetCurrentControl()->SendToControl(UM_UPLOAD_FINISH, 0, 0);
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(Count("ATTACH_FILE"), 0);
+  EXPECT_EQ(Call32("GetUploadSize"), 0);
+  EXPECT_EQ(EventLog(), (Log{"ChangeFileList(\"0Byte\", \"0Byte\")", "OnContentReceived(\"\")"}));
+  // The list takes rows again, counted from nothing (the sanitizer finds no record left behind).
+  Drop(MakeFiles("again", 2));
+  EXPECT_EQ(Count("ATTACH_FILE"), 2);
+  EXPECT_EQ(Call32("GetUploadSize"), 200);
 }
 
 TEST_F(AddingTest, TemporaryInternetFilesAreSkippedOnlyInTheirExactCase) {

@@ -115,6 +115,28 @@ TEST_F(CXListCtrlTest, DeletionNoticesFindTheRecordsAlreadyReleased) {
   EXPECT_EQ(parent.dataAtDelete, (Seen{{2, 0}, {2, 0}, {1, 0}, {0, 0}, {1, 0}, {0, 0}}));
 }
 
+TEST_F(CXListCtrlTest, DeletingAllRowsRepaintsOnceAndKeepsACallersHoldOnDrawing) {
+  AddRows(3);
+  list.UpdateWindow();
+  list.DeleteAllItems();
+  RECT pending{};
+  EXPECT_TRUE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
+  list.UpdateWindow();
+
+  AddRows(2);
+  list.UpdateWindow();
+  list.SetRedraw(plat::FALSE);
+  list.DeleteAllItems();
+  AddRows(1);
+  list.subItemDraws = 0;
+  list.UpdateWindow();
+  EXPECT_EQ(list.subItemDraws, 0);  // still held by its caller
+  EXPECT_FALSE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
+  list.SetRedraw(plat::TRUE);
+  list.UpdateWindow();
+  EXPECT_GE(list.subItemDraws, 3);
+}
+
 TEST_F(CXListCtrlTest, ColumnZeroEndsWhereColumnOneBegins) {
   AddRows(2);
   RECT cell{}, row{};
