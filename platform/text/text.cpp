@@ -154,17 +154,37 @@ std::u16string FromBytes(const std::string& bytes) {
   return out;
 }
 
+// Seven-bit text reads the same in CP949, UTF-8 and (widened) UTF-16: paths, sizes and most names
+// need no converter.
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 }  // namespace
 
 std::string Utf8ToCp949(std::string_view utf8, bool* lossless) {
+  if (IsAscii(utf8)) {
+    if (lossless) *lossless = true;
+    return std::string(utf8);
+  }
   return Convert("CP949", "UTF-8", utf8, "?", lossless);
 }
 
 std::string Cp949ToUtf8(std::string_view cp949, bool* lossless) {
+  if (IsAscii(cp949)) {
+    if (lossless) *lossless = true;
+    return std::string(cp949);
+  }
   return Convert("UTF-8", "CP949", cp949, "?", lossless);
 }
 
 std::u16string Cp949ToUtf16(std::string_view cp949, bool* lossless) {
+  if (IsAscii(cp949)) {
+    if (lossless) *lossless = true;
+    return std::u16string(cp949.begin(), cp949.end());
+  }
   return FromBytes(Convert("UTF-16LE", "CP949", cp949, std::string("?\0", 2), lossless));
 }
 
