@@ -42,7 +42,10 @@ class CXHeaderCtrl : public plat::win::CHeaderCtrl {
   static constexpr int kMaxCaption = 79;
 
  protected:
-  void PreSubclassWindow() override { m_nItemCount = -1; }
+  void PreSubclassWindow() override {
+    CHeaderCtrl::PreSubclassWindow();
+    m_nItemCount = -1;
+  }
   plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
 
  private:
