@@ -18,7 +18,7 @@ void CDC::Impl::Fill(RECT logical, COLORREF color) {
   Surface::Impl& s = target->impl();
   std::uint32_t pixel = PixelOf(color);
   s.BeginDirect();
-  for (int y = area.top; y < area.bottom; ++y) std::fill(s.Row(y) + area.left, s.Row(y) + area.right, pixel);
+  s.FillPixels(area, pixel);
   s.EndDirect();
 }
 
