@@ -38,6 +38,9 @@ std::string WrapAtSpaces(const LOGFONT& lf, std::string text, int width) {
     LayoutPtr layout = NewLayout(lf, std::string_view(text).substr(from, to - from));
     return LayoutWidth(layout.get());
   };
+  // No part of a line is wider than the line, so when every line fits there is nothing to break,
+  // and the words need not be measured one by one.
+  if (widthOf(0, text.size()) <= width) return text;
   std::size_t lineStart = 0, lastSpace = std::string::npos;
   for (std::size_t i = 0; i <= text.size(); ++i) {
     bool end = i == text.size();
