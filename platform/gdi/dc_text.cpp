@@ -178,7 +178,17 @@ LayoutPtr DrawTextLayout(const LOGFONT& lf, const std::string& cp949, UINT forma
   std::string utf8 = plat::text::Cp949ToUtf8(cp949);
   if (!(format & DT_NOPREFIX)) utf8 = StripPrefixes(utf8, &underline);
   bool single = (format & DT_SINGLELINE) != 0;
-  if ((format & DT_WORDBREAK) && !single) utf8 = WrapAtSpaces(lf, std::move(utf8), width);
+  if ((format & DT_WORDBREAK) && !single) {
+    if (!(format & DT_END_ELLIPSIS) && underline == std::string::npos) {
+      // The text as it stands is the layout to show when it fits: measured once, not made twice.
+      LayoutPtr whole = NewLayout(lf, utf8);
+      if (LayoutWidth(whole.get()) <= width) {
+        *empty = utf8.empty();
+        return whole;
+      }
+    }
+    utf8 = WrapAtSpaces(lf, std::move(utf8), width);
+  }
   if (format & DT_END_ELLIPSIS) utf8 = CutWithEllipsis(lf, utf8, width, single, &underline);
   LayoutPtr layout = NewLayout(lf, utf8, underline);
   pango_layout_set_single_paragraph_mode(layout.get(), single);
