@@ -7,9 +7,11 @@
 //
 //   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='*UnchangedTicks*' tick-bench [N]
 //   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='*MovingTicks*' tick-bench [N]
+//   tick-bench --pictures DIR
 //
 // divide the collected instructions by N for the cost of one tick. Run plainly it prints the
-// wall time of each kind.
+// wall time of each kind. With --pictures it writes what the dialog shows after ticks at a few
+// positions (DIR/tick-<percent>.png) instead, for comparing one build's pixels with another's.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +86,8 @@ double Seconds(std::chrono::steady_clock::time_point since) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
+  const bool pictures = argc > 2 && std::string(argv[1]) == "--pictures";
+  const int n = !pictures && argc > 1 ? std::max(1, std::atoi(argv[1])) : 100;
   static const char owner = 0;
   drev::RegisterModuleResources(&owner);
   TickDialog dlg;
@@ -97,6 +100,19 @@ int main(int argc, char** argv) {
   dlg.m_bar.ShowPercent(1);
   dlg.m_bar.SetTextColor(0xFFFFFF);
   dlg.ShowWindow(pw::SW_SHOW);
+  if (pictures) {
+    for (int i : {0, 1, 2, 37, 50, 99, 100}) {
+      Move(dlg, i, 100);
+      Tick(dlg);
+      const std::string path = std::string(argv[2]) + "/tick-" + std::to_string(i) + ".png";
+      if (!pw::SnapshotWindow(dlg.m_hWnd, path)) {
+        std::fprintf(stderr, "tick-bench: cannot write %s\n", path.c_str());
+        return 1;
+      }
+    }
+    dlg.DestroyWindow();
+    return 0;
+  }
   // Fonts, glyphs and the first pictures are made here, outside what is counted.
   WarmUp(dlg, 20);
   auto start = std::chrono::steady_clock::now();
