@@ -18,11 +18,7 @@ void CDC::Impl::Fill(RECT logical, COLORREF color) {
   Surface::Impl& s = target->impl();
   std::uint32_t pixel = PixelOf(color);
   s.BeginDirect();
-  // The surface is asked for its rows once, not per row: a gradient paints hundreds of narrow bands.
-  const std::ptrdiff_t step = s.RowWords();
-  const std::ptrdiff_t width = area.right - area.left;
-  std::uint32_t* row = s.Row(area.top) + area.left;
-  for (int y = area.top; y < area.bottom; ++y, row += step) std::fill_n(row, width, pixel);
+  s.FillPixels(area, pixel);
   s.EndDirect();
 }
 

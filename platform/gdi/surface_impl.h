@@ -31,9 +31,10 @@ struct Surface::Impl {
                                             static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(surface));
   }
   const std::uint32_t* Row(int y) const { return const_cast<Impl*>(this)->Row(y); }
-  // The distance from one row to the next, in pixel words.
-  std::ptrdiff_t RowWords() const { return cairo_image_surface_get_stride(surface) / 4; }
   RECT Bounds() const { return RECT{0, 0, width, height}; }
+  // Sets every pixel of `area` (within the surface; not checked) to `pixel`: one row is filled,
+  // the others are copies of it. Call between BeginDirect and EndDirect.
+  void FillPixels(const RECT& area, std::uint32_t pixel);
 };
 
 // Opaque pixel word for a colour.
