@@ -15,9 +15,10 @@ constexpr COLORREF kCachedColour = static_cast<COLORREF>(-1);
 }
 
 BOOL CXListCtrl::SetItemText(int nItem, int nSubItem, const char* text) {
-  if (nItem < 0 || nItem >= GetItemCount() || nSubItem < 0 || nSubItem >= GetColumns()) return 0;
+  // The view refuses a row out of range itself (and then nothing is repainted).
+  if (nItem < 0 || nSubItem < 0 || nSubItem >= GetColumns()) return 0;
   BOOL result = CListCtrl::SetItemText(nItem, nSubItem, text);
-  UpdateSubItem(nItem, nSubItem);
+  if (result) UpdateSubItem(nItem, nSubItem);
   return result;
 }
 

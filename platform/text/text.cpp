@@ -162,6 +162,18 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
+bool IsAscii(std::u16string_view text) {
+  for (char16_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+std::string Narrowed(std::u16string_view ascii) {
+  std::string out(ascii.size(), '\0');
+  for (std::size_t i = 0; i < ascii.size(); ++i) out[i] = static_cast<char>(ascii[i]);
+  return out;
+}
+
 }  // namespace
 
 std::string Utf8ToCp949(std::string_view utf8, bool* lossless) {
@@ -189,14 +201,20 @@ std::u16string Cp949ToUtf16(std::string_view cp949, bool* lossless) {
 }
 
 std::string Utf16ToCp949(std::u16string_view utf16, bool* lossless) {
+  if (IsAscii(utf16)) {
+    if (lossless) *lossless = true;
+    return Narrowed(utf16);
+  }
   return Convert("CP949", "UTF-16LE", AsBytes(utf16), "?", lossless);
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
+  if (IsAscii(utf16)) return Narrowed(utf16);
   return Convert("UTF-8", "UTF-16LE", AsBytes(utf16), "\xEF\xBF\xBD", nullptr);
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::u16string(utf8.begin(), utf8.end());
   return FromBytes(Convert("UTF-16LE", "UTF-8", utf8, std::string("\xFD\xFF", 2), nullptr));
 }
 
