@@ -117,7 +117,11 @@ void CMainFrm::RemoveAllItems() {
   if (m_bScrap) return;
   // Every record goes first, then every row in one step, with one repaint rather than one a row.
   for (int row = GetRowCount() - 1; row >= 0; --row) TakeRecord(row);
-  if (m_ctlList.GetSafeHwnd()) m_ctlList.DeleteAllItems();
+  if (!m_ctlList.GetSafeHwnd()) return;
+  // No row holds a record any more: the list need not tell of each row it removes.
+  m_bRemovingAllRows = true;
+  m_ctlList.DeleteAllItems();
+  m_bRemovingAllRows = false;
 }
 
 void CMainFrm::RemoveAllImages() {

@@ -162,6 +162,14 @@ class CMainFrm : public plat::win::CDialog {
   void OnDestroy();
   plat::LRESULT OnNotify(const plat::win::NMHDR* header);
   void OnDeleteItem(const plat::win::NMLISTVIEW* notice);
+  // The content type of extension `ext` for a new row: from the batch's table when a batch runs.
+  std::string ContentTypeForRow(const std::string& ext);
+
+  // The content type and icon of each extension met while one batch of files is added (one
+  // dialog selection, one drop): the registry and the shell are asked once per extension and
+  // batch, not once per file. Defined in CMainFrm_add.cpp.
+  struct BatchKinds;
+  class BatchScope;
 
   // State, in the order and with the names the design gives it.
   CXListCtrl m_ctlList;                  // takes over control 201
@@ -181,6 +189,8 @@ class CMainFrm : public plat::win::CDialog {
   std::uint8_t m_bScrap = 0;             // scrap mode
   IUploadControl* const m_pControl;                // the owning control; not owned
   const CProgressDlg* m_pUploadDialog = nullptr;  // the running upload's dialog, during UploadFiles
+  BatchKinds* m_pBatchKinds = nullptr;            // while AttachFiles or OnDropFiles adds its files
+  bool m_bRemovingAllRows = false;                // while RemoveAllItems has the list delete every row
 };
 
 }  // namespace drev

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "attachments/AttachNames.h"
@@ -85,6 +86,34 @@ bool AddLocalFile(CMainFrm& frame, const std::string& path) {
 
 }  // namespace
 
+// What one batch has learnt of its extensions. A name without a dot-extension ("README",
+// "name.") is judged by the shell on its own each time; the content type is kept for every
+// extension text, as it depends on nothing else. A table lives for one batch only, so a change of
+// the registry between two batches is seen by the next one.
+struct CMainFrm::BatchKinds {
+  std::unordered_map<std::string, int> icons;
+  std::unordered_map<std::string, std::string> contentTypes;
+};
+
+// Sets up the batch table for the scope of one AttachFiles or OnDropFiles. A batch that a page's
+// event handler starts inside another one keeps the outer table.
+class CMainFrm::BatchScope {
+ public:
+  explicit BatchScope(CMainFrm& frame) : frame_(frame), owner_(frame.m_pBatchKinds == nullptr) {
+    if (owner_) frame_.m_pBatchKinds = &kinds_;
+  }
+  ~BatchScope() {
+    if (owner_) frame_.m_pBatchKinds = nullptr;
+  }
+  BatchScope(const BatchScope&) = delete;
+  BatchScope& operator=(const BatchScope&) = delete;
+
+ private:
+  CMainFrm& frame_;
+  const bool owner_;
+  BatchKinds kinds_;
+};
+
 void CMainFrm::AttachFiles() {
   if (m_bScrap || IsUploadRunning()) return;
   const plat::DWORD bufferSize = FileNameBufferSize(m_pSettings != nullptr ? m_pSettings->MaxFileCount : 0);
@@ -102,12 +131,14 @@ void CMainFrm::AttachFiles() {
     }
     return;
   }
+  BatchScope batch(*this);
   for (shell::POSITION pos = dialog.GetStartPosition(); pos;)
     if (!AddLocalFile(*this, dialog.GetNextPathName(pos))) break;
 }
 
 void CMainFrm::OnDropFiles(shell::HDROP hDropInfo) {
   if (!m_bScrap && !IsUploadRunning()) {
+    BatchScope batch(*this);
     const plat::UINT count = shell::DragQueryFileA(hDropInfo, shell::kDragQueryCount, nullptr, 0);
     for (plat::UINT i = 0; i < count; ++i) {
       // A path longer than the path buffer would come out cut short, naming another file or none:
@@ -232,7 +263,7 @@ int CMainFrm::AddFileItem(const std::string& path, int icon, std::int32_t size, 
   record->m_strPath = path;
   record->m_strName = AttachNameOfPath(path);
   record->m_strExt = AttachExtensionOf(record->m_strName);
-  record->m_strContentType = GetContentType(record->m_strExt);
+  record->m_strContentType = ContentTypeForRow(record->m_strExt);
   record->m_bServer = 0;
   record->m_nFileId = -1;
   if (!InsertRow(*this, std::move(record), icon, size)) return 0;
@@ -274,12 +305,31 @@ bool CMainFrm::ReadFileSize(const std::string& path, std::int32_t& size, std::in
 }
 
 int CMainFrm::GetIconIndex(const std::string& path) {
+  // Judged by the name alone (the file is not opened), which with a dot-extension means by that
+  // extension: within a batch each one is asked for once.
+  std::string ext;
+  if (m_pBatchKinds != nullptr) {
+    ext = AttachExtensionOf(AttachNameOfPath(path));
+    if (ext.size() < 2 || ext[0] != '.') ext.clear();
+    if (!ext.empty())
+      if (auto known = m_pBatchKinds->icons.find(ext); known != m_pBatchKinds->icons.end()) return known->second;
+  }
   shell::SHFILEINFOA info;
-  // Judged by the name alone: the file is not opened. No answer leaves the generic document icon.
-  if (!shell::SHGetFileInfoA(path.c_str(), shell::FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
-                             shell::SHGFI_SYSICONINDEX | shell::SHGFI_SMALLICON | shell::SHGFI_USEFILEATTRIBUTES))
-    return shell::kIconDocument;
-  return info.iIcon;
+  // No answer leaves the generic document icon.
+  int icon = shell::kIconDocument;
+  if (shell::SHGetFileInfoA(path.c_str(), shell::FILE_ATTRIBUTE_NORMAL, &info, sizeof info,
+                            shell::SHGFI_SYSICONINDEX | shell::SHGFI_SMALLICON | shell::SHGFI_USEFILEATTRIBUTES))
+    icon = info.iIcon;
+  if (!ext.empty()) m_pBatchKinds->icons.emplace(std::move(ext), icon);
+  return icon;
+}
+
+std::string CMainFrm::ContentTypeForRow(const std::string& ext) {
+  if (m_pBatchKinds == nullptr) return GetContentType(ext);
+  auto known = m_pBatchKinds->contentTypes.find(ext);
+  if (known == m_pBatchKinds->contentTypes.end())
+    known = m_pBatchKinds->contentTypes.emplace(ext, GetContentType(ext)).first;
+  return known->second;
 }
 
 std::string CMainFrm::GetContentType(const std::string& ext) {

@@ -126,6 +126,10 @@ plat::LRESULT CMainFrm::OnNotify(const pw::NMHDR* header) {
     case pw::LVN_DELETEITEM:
       OnDeleteItem(reinterpret_cast<const pw::NMLISTVIEW*>(header));
       return 0;
+    case pw::LVN_DELETEALLITEMS:
+      // Nonzero: no notice per row. Only for the manager's own removal of every row, whose records
+      // it has taken out already; a list emptied on its own still hands each row's record over.
+      return m_bRemovingAllRows ? 1 : 0;
     default:
       return Default();
   }

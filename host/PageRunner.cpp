@@ -155,6 +155,7 @@ std::string FormatEvent(const std::string& name, const std::vector<pc::Variant>&
     const pc::Variant& a = args[i];
     pc::Variant shown;
     if (a.vt() == pc::VT_BSTR) text += QuoteForLine(Utf16ToUtf8(a.bstrVal()));
+    else if (a.vt() == pc::VT_I4) text += std::to_string(a.lVal());  // what the text conversion gives
     else if (pc::SUCCEEDED(pc::ChangeType(a, pc::VT_BSTR, &shown))) text += Utf16ToUtf8(shown.bstrVal());
   }
   return text + ")";

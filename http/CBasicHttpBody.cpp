@@ -105,39 +105,37 @@ void CBasicHttp::SendFileContent(RequestWriter& writer, const CFormItem& item, c
   // reported reach the request. The request gathered the blocks into the same large socket writes
   // anyway; a copy and a call chain per kilobyte are saved.
   const bool traced = trace.Enabled();
+  const ProgressCallback progress = m_pfnProgress;
+  void* const param = m_pProgressParam;
+  const DWORD size = item.m_dwFileSize;
   DWORD sent = 0;
-  DWORD remaining = item.m_dwFileSize;  // bytes still to send
-  DWORD filled = 0;                     // bytes in the window
-  DWORD at = 0;                         // where the next block starts in it
-  DWORD unwritten = 0;                  // where the bytes not yet given to the writer start in it
+  // An empty file still reports one block, of 0 bytes, as the block loop always did.
+  DWORD remaining = size;  // bytes still to read
   do {
-    if (at == filled && remaining > 0) {
-      // Never more than the recorded size is read, so a file that grows is not sent past it; one
-      // that ends early (it shrank) would leave the body short of its declared length.
-      DWORD wanted = std::min(kWindowBytes, remaining);
-      std::int64_t got = file.Read(window, wanted);
+    // Never more than the recorded size is read, so a file that grows is not sent past it; one
+    // that ends early (it shrank) would leave the body short of its declared length.
+    const DWORD filled = std::min(kWindowBytes, remaining);
+    if (filled > 0) {
+      std::int64_t got = file.Read(window, filled);
       if (got < 0) throw CFileException(GetLastError(), item.m_strFilePath);
-      if (got < static_cast<std::int64_t>(wanted)) throw CBasicHttpException(HTTPERR_FILE, 0);
-      filled = wanted;
-      at = 0;
-      unwritten = 0;
+      if (got < static_cast<std::int64_t>(filled)) throw CBasicHttpException(HTTPERR_FILE, 0);
     }
-    DWORD block = std::min(kBlockBytes, filled - at);
-    if (traced) trace.ReadBytes(block);
-    at += block;
-    sent += block;
-    remaining -= block;
-    // The window's last block is written before its callback, as every block once was; a write that
-    // fails shows there, before the callback of the block that completed the window.
-    if (at == filled && at > unwritten) {
-      writer.Write(std::string_view(window + unwritten, at - unwritten));
-      unwritten = at;
-    }
-    if (m_pfnProgress != nullptr && !m_pfnProgress(m_pProgressParam, item.m_dwFileSize, block)) {
-      if (at > unwritten) writer.Write(std::string_view(window + unwritten, at - unwritten));
-      throw CBasicHttpException(HTTPERR_PROGRESS, 0);
-    }
-    if (traced) trace.SendBytes(sent, item.m_dwFileSize);
+    remaining -= filled;
+    DWORD at = 0;  // where the next block starts in the window
+    do {
+      const DWORD block = std::min(kBlockBytes, filled - at);
+      if (traced) trace.ReadBytes(block);
+      at += block;
+      sent += block;
+      // The window's last block is written before its callback, as every block once was; a write
+      // that fails shows there, before the callback of the block that completed the window.
+      if (at == filled && filled > 0) writer.Write(std::string_view(window, filled));
+      if (progress != nullptr && !progress(param, size, block)) {
+        if (at < filled) writer.Write(std::string_view(window, at));
+        throw CBasicHttpException(HTTPERR_PROGRESS, 0);
+      }
+      if (traced) trace.SendBytes(sent, size);
+    } while (at < filled);
   } while (remaining > 0);
   // A file that grew, or was written at all, while it was read no longer is what was declared and
   // sent: abandon the body before it completes.

@@ -187,6 +187,11 @@ BOOL UploadWorker::OnBlockSent(void* param, DWORD /*fileSize*/, DWORD bytesRead)
   if (worker->m_reports.progress != nullptr) {
     worker->m_reports.progress(worker->m_reports.context, worker->m_dwTotalBytes, worker->m_dwSentBytes);
   }
+  // Most blocks find no stop asked for: that answer without the call.
+  if (!worker->m_bStopPending.load(std::memory_order_acquire)) {
+    worker->m_bCancelled = 0;
+    return plat::TRUE;
+  }
   return worker->PollCancel() ? plat::FALSE : plat::TRUE;
 }
 

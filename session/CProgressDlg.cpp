@@ -140,19 +140,54 @@ int CProgressDlg::PercentOf(DWORD sent, DWORD total) {
   return percent > 0.0f ? static_cast<int>(percent) : 0;
 }
 
+// Kept out of line so that the check above stays small enough to be inlined into every block.
+[[gnu::noinline]] int CProgressDlg::FindPercentRun(PercentRun& run, DWORD sent, DWORD total) {
+  const int percent = PercentOf(sent, total);
+  // PercentOf does not fall as `sent` grows (each step of it rounds monotonically), so the counts
+  // with this position form one run: find where it ends by halving.
+  DWORD low = sent;    // has `percent`
+  DWORD high = total;  // the first count past the run is at most this (or there is none)
+  if (percent >= 100 || PercentOf(high, total) == percent) {
+    high = ~DWORD{0};
+    if (PercentOf(high, total) == percent) {
+      run = {total, sent, high, percent};  // every larger count has it too, but for ~0 itself
+      return percent;
+    }
+  }
+  while (high - low > 1) {
+    DWORD middle = low + (high - low) / 2;
+    if (PercentOf(middle, total) == percent) {
+      low = middle;
+    } else {
+      high = middle;
+    }
+  }
+  run = {total, sent, high, percent};
+  return percent;
+}
+
 void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
   auto* dialog = static_cast<CProgressDlg*>(context);
+  // Most blocks leave the bar where the block before left it: then only the count moves on (the
+  // position and the first report were settled when the run began; only this thread sets them).
+  if (dialog->m_percentRun.Holds(sent, total)) {
+    dialog->m_nProgress.store((std::uint64_t{total} << 32) | sent, std::memory_order_relaxed);
+    return;
+  }
+  dialog->ReportNewPosition(total, sent);
+}
+
+[[gnu::noinline]] void CProgressDlg::ReportNewPosition(DWORD total, DWORD sent) {
   // The bar hears of the position only when it changes, and without this thread waiting for the
   // bar to repaint: the position is posted to the dialog, which sets it on its own thread.
-  const int percent = PercentOf(sent, total);
-  if (dialog->m_nBarPos.load(std::memory_order_relaxed) != percent &&
-      dialog->m_nBarPos.exchange(percent) != percent) {
-    pw::PostMessage(dialog->m_hDialog.load(), UM_BAR_POSITION, 0, 0);
+  const int percent = FindPercentRun(m_percentRun, sent, total);
+  if (m_nBarPos.load(std::memory_order_relaxed) != percent && m_nBarPos.exchange(percent) != percent) {
+    pw::PostMessage(m_hDialog.load(), UM_BAR_POSITION, 0, 0);
   }
   // The text itself is made on the user-interface thread, at the pace it is shown.
-  dialog->m_nProgress.store((std::uint64_t{total} << 32) | sent, std::memory_order_relaxed);
-  if (!dialog->m_bProgressReported.load(std::memory_order_relaxed)) {
-    dialog->m_bProgressReported.store(true, std::memory_order_release);
+  m_nProgress.store((std::uint64_t{total} << 32) | sent, std::memory_order_relaxed);
+  if (!m_bProgressReported.load(std::memory_order_relaxed)) {
+    m_bProgressReported.store(true, std::memory_order_release);
   }
 }
 

@@ -99,6 +99,21 @@ class CProgressDlg : public plat::win::CDialog {
   // The bar position for `sent` of `total`: the single-precision quotient times 100, truncated,
   // within 0..100; 100 when `total` is 0.
   static int PercentOf(plat::DWORD sent, plat::DWORD total);
+  // PercentOf through a remembered run: the sent counts [from, to) of `total` that have the
+  // position `percent`, so that a block inside the run costs two comparisons instead of a division.
+  // Any count and total may come (a new upload, a count that went back): outside the run it is
+  // computed again and the run around it found.
+  struct PercentRun {
+    plat::DWORD total = 0;
+    plat::DWORD from = 1;
+    plat::DWORD to = 0;
+    int percent = 0;
+    bool Holds(plat::DWORD sent, plat::DWORD of) const { return of == total && sent >= from && sent < to; }
+  };
+  static int PercentOfRun(PercentRun& run, plat::DWORD sent, plat::DWORD total) {
+    return run.Holds(sent, total) ? run.percent : FindPercentRun(run, sent, total);
+  }
+  static int FindPercentRun(PercentRun& run, plat::DWORD sent, plat::DWORD total);
 
   // True once the poll timer has seen the worker's done or cancelled event (from then on the
   // worker reads nothing more); false before the dialog runs and while the worker may still run.
@@ -120,6 +135,8 @@ class CProgressDlg : public plat::win::CDialog {
   void OnPollTimer();
   // Text 4 from the latest pair the worker handed over (under the lock; nothing before the first).
   void RefreshProgressText();
+  // The worker's report of a block outside the run of the position it last reported.
+  void ReportNewPosition(plat::DWORD total, plat::DWORD sent);
   void OnKeepAliveTimer();
   void OnCancelButton();
   void StopTimers();
@@ -141,6 +158,7 @@ class CProgressDlg : public plat::win::CDialog {
   std::string m_strProgressText;            // text 4, static 206: sent of total
   CGradientProgressCtrl m_ctlProgress;      // control 204
   std::atomic<int> m_nBarPos{0};            // the position the worker last reported
+  PercentRun m_percentRun;                  // the worker's own (only its thread uses it)
   // The last (total, sent) the worker reported, total in the high 32 bits; valid once
   // m_bProgressReported is set. Read by the user-interface thread when it shows the text.
   std::atomic<std::uint64_t> m_nProgress{0};

@@ -1,5 +1,5 @@
 // CGradientProgressCtrl: range and position upkeep, the cross-thread position hand-over, and the
-// band-by-band gradient paint.
+// gradient paint from a picture of the whole gradient kept for the bar's size and colours.
 #include "widgets/CGradientProgressCtrl.h"
 
 #include <algorithm>
@@ -12,7 +12,6 @@
 #include "platform/win/commctrl.h"
 #include "platform/win/message.h"
 #include "platform/win/window_dc.h"
-#include "widgets/CMemoryDC.h"
 
 namespace drev {
 
@@ -29,46 +28,102 @@ struct Gradient {
   COLORREF background;
 };
 
-// Fills bands of the gradient from the left edge until one reaches past barEnd, then the rest of the
-// bar with the background. A pixel's colour depends only on its x in the whole bar; the position
-// only decides how much is revealed, rounded up to a whole band.
-void PaintGradient(gdi::CDC& dc, const RECT& client, int barEnd, const Gradient& g) {
-  const int width = client.Width();
-  const int height = client.Height();
-  // Float rounding can leave the last band short of the right edge: those pixels show background.
-  dc.FillSolidRect(client, g.background);
-  const int r0 = plat::GetRValue(g.start), g0 = plat::GetGValue(g.start), b0 = plat::GetBValue(g.start);
-  const int dR = plat::GetRValue(g.end) - r0;
-  const int dG = plat::GetGValue(g.end) - g0;
-  const int dB = plat::GetBValue(g.end) - b0;
-  int nSteps = std::max({std::abs(dR), std::abs(dG), std::abs(dB)});
-  if (nSteps == 0) {
-    // Equal colours: one band of the start colour, as wide as the position reveals.
-    dc.FillSolidRect(RECT{0, 0, barEnd, height}, g.start);
-    return;
+// The band layout of a gradient across `width` pixels: nSteps bands (the largest change of one
+// colour component), band i from trunc(i * bandWidth) to trunc((i + 1) * bandWidth), its colour
+// start + trunc(i * step) per component. All in single precision, so that every paint puts the
+// band edges and colours at the same pixels.
+struct Bands {
+  int r0, g0, b0;
+  int nSteps;
+  float bandWidth, rStep, gStep, bStep;
+
+  Bands(const Gradient& g, int width)
+      : r0(plat::GetRValue(g.start)), g0(plat::GetGValue(g.start)), b0(plat::GetBValue(g.start)) {
+    const int dR = plat::GetRValue(g.end) - r0;
+    const int dG = plat::GetGValue(g.end) - g0;
+    const int dB = plat::GetBValue(g.end) - b0;
+    nSteps = std::max({std::abs(dR), std::abs(dG), std::abs(dB)});
+    const float steps = static_cast<float>(std::max(nSteps, 1));
+    bandWidth = static_cast<float>(width) / steps;
+    rStep = static_cast<float>(dR) / steps;
+    gStep = static_cast<float>(dG) / steps;
+    bStep = static_cast<float>(dB) / steps;
   }
-  const float bandWidth = static_cast<float>(width) / static_cast<float>(nSteps);
-  const float rStep = static_cast<float>(dR) / static_cast<float>(nSteps);
-  const float gStep = static_cast<float>(dG) / static_cast<float>(nSteps);
-  const float bStep = static_cast<float>(dB) / static_cast<float>(nSteps);
-  for (int i = 0; i < nSteps; ++i) {
-    const int left = static_cast<int>(static_cast<float>(i) * bandWidth);
-    const int right = static_cast<int>(static_cast<float>(i + 1) * bandWidth);
+  int Edge(int i) const { return static_cast<int>(static_cast<float>(i) * bandWidth); }
+  COLORREF Color(int i) const {
     const auto channel = [i](int base, float step) {
       return static_cast<plat::BYTE>(static_cast<int>(static_cast<float>(base) + static_cast<float>(i) * step) & 0xFF);
     };
-    gdi::CBrush brush(plat::RGB(channel(r0, rStep), channel(g0, gStep), channel(b0, bStep)));
-    dc.FillRect(RECT{left, 0, right, height + 1}, &brush);
-    if (right > barEnd) {
-      dc.FillSolidRect(RECT{right, 0, width, height}, g.background);
-      break;
+    return plat::RGB(channel(r0, rStep), channel(g0, gStep), channel(b0, bStep));
+  }
+  // How far from the left edge a paint shows the gradient when the position reaches barEnd: bands
+  // are revealed from the left until one reaches past barEnd, so the reveal ends at that band's
+  // right edge; when none does, every band shows (pixels that float rounding leaves past the last
+  // band show background either way).
+  int RevealedWidth(int barEnd, int width) const {
+    if (nSteps == 0) return std::min(barEnd, width);  // equal colours: one band up to barEnd
+    for (int i = 0; i < nSteps; ++i) {
+      const int right = Edge(i + 1);
+      if (right > barEnd) return right;
     }
+    return width;
+  }
+};
+
+// The whole gradient across the bar, every band painted, with background where no band reaches.
+// A paint shows its left part, so the picture depends only on the size and the colours.
+void PaintFullGradient(gdi::CDC& dc, int width, int height, const Gradient& g) {
+  const Bands bands(g, width);
+  dc.FillSolidRect(RECT{0, 0, width, height}, g.background);
+  if (bands.nSteps == 0) {
+    dc.FillSolidRect(RECT{0, 0, width, height}, g.start);
+    return;
+  }
+  for (int i = 0; i < bands.nSteps; ++i) {
+    gdi::CBrush brush(bands.Color(i));
+    dc.FillRect(RECT{bands.Edge(i), 0, bands.Edge(i + 1), height}, &brush);
   }
 }
 
 }  // namespace
 
+// The gradient drawn across the whole bar for one size and set of colours.
+struct CGradientProgressCtrl::GradientPicture {
+  gdi::CDC dc;
+  gdi::CBitmap bitmap;
+  gdi::CBitmap* previous = nullptr;
+  int width = 0;
+  int height = 0;
+  Gradient colors{};
+
+  ~GradientPicture() {
+    if (previous != nullptr) dc.SelectObject(previous);
+  }
+  bool Matches(int w, int h, const Gradient& g) const {
+    return w == width && h == height && g.start == colors.start && g.end == colors.end &&
+           g.background == colors.background;
+  }
+};
+
 CGradientProgressCtrl::CGradientProgressCtrl() : m_clrBkgnd(gdi::GetSysColor(gdi::COLOR_BTNFACE)) {}
+
+CGradientProgressCtrl::~CGradientProgressCtrl() = default;
+
+CGradientProgressCtrl::GradientPicture& CGradientProgressCtrl::PictureFor(gdi::CDC* target, int width, int height) {
+  const Gradient colors{m_clrStart, m_clrEnd, m_clrBkgnd};
+  if (m_pPicture && m_pPicture->Matches(width, height, colors)) return *m_pPicture;
+  m_pPicture.reset();
+  auto picture = std::make_unique<GradientPicture>();
+  picture->dc.CreateCompatibleDC(target);
+  picture->bitmap.CreateCompatibleBitmap(target, width, height);
+  picture->previous = picture->dc.SelectObject(&picture->bitmap);
+  picture->width = width;
+  picture->height = height;
+  picture->colors = colors;
+  PaintFullGradient(picture->dc, width, height, colors);
+  m_pPicture = std::move(picture);
+  return *m_pPicture;
+}
 
 void CGradientProgressCtrl::PreSubclassWindow() { m_hBar.store(m_hWnd); }
 
@@ -141,11 +196,16 @@ void CGradientProgressCtrl::OnPaint() {
   }
   const double span = static_cast<double>(m_nUpper) - static_cast<double>(m_nLower);
   const double done = static_cast<double>(pos) - static_cast<double>(m_nLower);
-  const int barEnd = static_cast<int>(client.Width() * done / span);
-  {
-    CMemoryDC mem(dc);
-    PaintGradient(mem, client, barEnd, Gradient{m_clrStart, m_clrEnd, m_clrBkgnd});
-  }  // the off-screen picture reaches the screen here, before the text
+  const int width = client.Width();
+  const int height = client.Height();
+  const int barEnd = static_cast<int>(width * done / span);
+  const Gradient colors{m_clrStart, m_clrEnd, m_clrBkgnd};
+  // The gradient is drawn off-screen once for the bar's size and colours; each paint copies the
+  // part the position reveals and fills the rest with the background.
+  GradientPicture& picture = PictureFor(dc.GetDC(), width, height);
+  const int revealed = Bands(colors, width).RevealedWidth(barEnd, width);
+  if (revealed > 0) dc->BitBlt(0, 0, revealed, height, &picture.dc, 0, 0, gdi::SRCCOPY);
+  if (revealed < width) dc->FillSolidRect(RECT{revealed, 0, width, height}, m_clrBkgnd);
   if (!m_bShowPercent) return;
   char text[32];
   std::snprintf(text, sizeof text, "%3.0f %%", done * 100.0 / span);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 
 #include "platform/win/simple_controls.h"
 
@@ -19,6 +20,7 @@ namespace drev {
 class CGradientProgressCtrl : public plat::win::CProgressCtrl {
  public:
   CGradientProgressCtrl();
+  ~CGradientProgressCtrl() override;
 
   // Stores both ends and sets the position to `lower`; the platform bar receives the ends as 16-bit
   // values.
@@ -56,6 +58,10 @@ class CGradientProgressCtrl : public plat::win::CProgressCtrl {
   void OnPaint();
   // Passes a platform bar message on and makes sure the window shows the result at once.
   plat::LRESULT ForwardAndRepaint();
+  struct GradientPicture;
+  // The picture of the whole gradient for this size and the current colours, drawn anew when
+  // either changed since the last paint.
+  GradientPicture& PictureFor(plat::gdi::CDC* target, int width, int height);
 
   int m_nLower = 0;
   int m_nUpper = 100;
@@ -69,6 +75,7 @@ class CGradientProgressCtrl : public plat::win::CProgressCtrl {
   plat::COLORREF m_clrText = 0xFFFFFF;   // white
   int m_bShowPercent = 0;
   bool m_bPainted = false;  // set by a paint, to tell whether a forwarded message repainted
+  std::unique_ptr<GradientPicture> m_pPicture;  // window's thread only
 };
 
 }  // namespace drev

@@ -59,6 +59,16 @@ plat::LRESULT CXHeaderCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat
     case win::WM_ERASEBKGND: return plat::TRUE;  // the paint covers the whole area
     case win::WM_PAINT: OnPaint(); return 0;
     case win::HDM_SETIMAGELIST: return OnSetImageList(reinterpret_cast<gdi::CImageList*>(lParam));
+    case win::HDM_INSERTITEMA:
+    case win::HDM_DELETEITEM:
+    case win::WM_NCDESTROY: {
+      // Forgotten before (a notice sent meanwhile asks afresh) and after (the count it met may be
+      // the old one).
+      m_nItemCount = -1;
+      const plat::LRESULT result = CHeaderCtrl::WindowProc(msg, wParam, lParam);
+      m_nItemCount = -1;
+      return result;
+    }
     case win::WM_SYSCOLORCHANGE: {
       plat::LRESULT result = Default();
       ReadSysColors();
@@ -67,6 +77,11 @@ plat::LRESULT CXHeaderCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, plat
     }
     default: return CHeaderCtrl::WindowProc(msg, wParam, lParam);
   }
+}
+
+int CXHeaderCtrl::GetKeptItemCount() {
+  if (m_nItemCount < 0) m_nItemCount = m_hWnd ? static_cast<int>(SendMessage(win::HDM_GETITEMCOUNT)) : 0;
+  return m_nItemCount;
 }
 
 plat::LRESULT CXHeaderCtrl::OnSetImageList(gdi::CImageList* images) {

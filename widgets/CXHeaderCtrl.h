@@ -34,10 +34,18 @@ class CXHeaderCtrl : public plat::win::CHeaderCtrl {
   plat::COLORREF GetShadowColor() const { return m_cr3DShadow; }
   plat::COLORREF GetHighlightColor() const { return m_cr3DHighLight; }
 
+  // The number of items, remembered from one insertion or deletion to the next (the list asks for
+  // it on every cell operation); asked of the header window when not known.
+  int GetKeptItemCount();
+
   // Longest caption shown, in bytes (the caption is read into an 80-byte buffer).
   static constexpr int kMaxCaption = 79;
 
  protected:
+  void PreSubclassWindow() override {
+    CHeaderCtrl::PreSubclassWindow();
+    m_nItemCount = -1;
+  }
   plat::LRESULT WindowProc(plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) override;
 
  private:
@@ -48,6 +56,7 @@ class CXHeaderCtrl : public plat::win::CHeaderCtrl {
   plat::LRESULT OnSetImageList(plat::gdi::CImageList* images);
   void ReadSysColors();
 
+  int m_nItemCount = -1;  // -1: not known; forgotten when items come or go and with the window
   int m_bDoubleBuffer = 1;
   int m_nSpacing = 6;
   plat::SIZE m_sizeImage{0, 0};

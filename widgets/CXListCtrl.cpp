@@ -35,7 +35,8 @@ void CXListCtrl::GetColors() {
 }
 
 XListRowData* CXListCtrl::GetRowData(int nItem) {
-  if (nItem < 0 || nItem >= GetItemCount()) return nullptr;
+  // The view answers 0 for a row out of range, which is no records.
+  if (nItem < 0) return nullptr;
   return XListRowData::FromParam(static_cast<LPARAM>(CListCtrl::GetItemData(nItem)));
 }
 
@@ -45,8 +46,15 @@ XListCellData* CXListCtrl::Cell(int nItem, int nSubItem) {
   return row ? row->Cell(nSubItem) : nullptr;
 }
 
+pw::HWND CXListCtrl::HeaderWindow() {
+  if (m_bHeaderIsSubclassed && m_HeaderCtrl.m_hWnd) return m_HeaderCtrl.m_hWnd;
+  return reinterpret_cast<pw::HWND>(SendMessage(pw::LVM_GETHEADER));
+}
+
 int CXListCtrl::GetColumns() {
-  pw::HWND header = reinterpret_cast<pw::HWND>(SendMessage(pw::LVM_GETHEADER));
+  // The taken-over header keeps its count; it sees every insertion and deletion of its items.
+  if (m_bHeaderIsSubclassed && m_HeaderCtrl.m_hWnd) return m_HeaderCtrl.GetKeptItemCount();
+  pw::HWND header = HeaderWindow();
   return header ? static_cast<int>(pw::SendMessage(header, pw::HDM_GETITEMCOUNT, 0, 0)) : 0;
 }
 
@@ -57,24 +65,25 @@ int CXListCtrl::InsertItem(int nItem, const char* text, COLORREF crText, COLORRE
   item.mask = pw::LVIF_TEXT;
   item.iItem = nItem;
   item.pszText = const_cast<char*>(text);
-  int index = InsertItem(&item);
-  if (XListCellData* cell = Cell(index, 0)) {
-    cell->textColor = crText;
-    cell->backColor = crBackground;
-  }
-  return index;
+  return InsertRow(&item, crText, crBackground);
 }
 
-int CXListCtrl::InsertItem(const pw::LVITEM* pItem) {
+int CXListCtrl::InsertItem(const pw::LVITEM* pItem) { return InsertRow(pItem, m_crWindowText, m_crWindow); }
+
+int CXListCtrl::InsertRow(const pw::LVITEM* pItem, COLORREF crText, COLORREF crBackground) {
   // Without a list window nothing can hold the row (a send to no window answers 0, which would look
   // like row 0 and leave the records without an owner).
   if (!pItem || pItem->iItem < 0 || !pw::IsWindow(GetSafeHwnd())) return -1;
   // The records exist before the row does, so no notice ever sees the row without them.
   auto records = std::make_unique<XListRowData>();
-  records->cells.resize(static_cast<std::size_t>(std::max(GetColumns(), 1)));
+  const int columns = GetColumns();
+  records->cells.resize(static_cast<std::size_t>(std::max(columns, 1)));
   XListCellData& first = records->cells[0];
-  first.textColor = m_crWindowText;
-  first.backColor = m_crWindow;
+  // Colours of a caller's own apply to a column that exists; a row made without columns keeps the
+  // cached ones.
+  const bool own = columns > 0;
+  first.textColor = own ? crText : m_crWindowText;
+  first.backColor = own ? crBackground : m_crWindow;
   first.image = (pItem->mask & pw::LVIF_IMAGE) ? pItem->iImage : -1;
   if (pItem->mask & pw::LVIF_PARAM) first.userData = static_cast<pw::DWORD_PTR>(pItem->lParam);
   pw::LVITEM item = *pItem;
@@ -106,8 +115,14 @@ BOOL CXListCtrl::DeleteItem(int nItem) {
 }
 
 BOOL CXListCtrl::DeleteAllItems() {
+  // Drawing is held while each row lets go of its records: the whole list is repainted once after,
+  // not row by row.
+  const bool hold = !m_bRedrawHeld && GetSafeHwnd();
+  if (hold) SetRedraw(plat::FALSE);
   for (int row = 0, n = GetItemCount(); row < n; ++row) ReleaseRow(row);
-  return CListCtrl::DeleteAllItems();
+  const BOOL result = CListCtrl::DeleteAllItems();
+  if (hold) SetRedraw(plat::TRUE);
+  return result;
 }
 
 void CXListCtrl::OnDestroy() {
@@ -138,6 +153,7 @@ LRESULT CXListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, LPARAM lPara
     case pw::WM_NCDESTROY: {
       LRESULT result = Default();
       m_bHeaderIsSubclassed = false;
+      m_bRedrawHeld = false;
       return result;
     }
     case pw::WM_SYSCOLORCHANGE: {
@@ -149,10 +165,13 @@ LRESULT CXListCtrl::WindowProc(plat::UINT msg, plat::WPARAM wParam, LPARAM lPara
       OnLButtonDown(static_cast<plat::UINT>(wParam), plat::POINT{plat::GET_X_LPARAM(lParam), plat::GET_Y_LPARAM(lParam)});
       return 0;
     case pw::WM_PAINT: OnPaint(); return 0;
+    case pw::WM_SETREDRAW:
+      m_bRedrawHeld = wParam == 0;
+      return Default();
     case pw::LVM_INSERTITEMA: {
       // The first row hides the empty-list picture, which lies outside the rows the view repaints.
       LRESULT result = Default();
-      if (result >= 0 && GetItemCount() == 1 && HasBkImage()) Invalidate();
+      if (result == 0 && HasBkImage() && GetItemCount() == 1) Invalidate();
       return result;
     }
     case pw::WM_NOTIFY:

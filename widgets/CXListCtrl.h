@@ -99,7 +99,9 @@ class CXListCtrl : public plat::win::CListCtrl {
   int GetCurSel();   // first selected row, or -1
   // The view's answer, except that column 0's rectangle ends where column 1's begins. [0]
   plat::BOOL GetSubItemRect(int nItem, int nSubItem, int nArea, plat::RECT& rect);
-  // Invalidates the cell (with erasing) and updates the window at once.
+  // Invalidates the cell (with erasing) and updates the window at once. Nothing while drawing is
+  // held (SetRedraw(FALSE)): nothing could be marked for painting then, and lifting the hold
+  // repaints the whole list.
   void UpdateSubItem(int nItem, int nSubItem);
 
   // ----- empty-list picture -----
@@ -157,6 +159,10 @@ class CXListCtrl : public plat::win::CListCtrl {
 
   void GetColors();
   void SubclassHeaderControl();
+  // The header window: the taken-over one, else the view's answer.
+  plat::win::HWND HeaderWindow();
+  // InsertItem with column 0's colours set before the row exists.
+  int InsertRow(const plat::win::LVITEM* pItem, plat::COLORREF crText, plat::COLORREF crBackground);
   // The record of a cell in range, else null.
   XListCellData* Cell(int nItem, int nSubItem);
   // Releases a row's records after clearing its item parameter.
@@ -169,6 +175,8 @@ class CXListCtrl : public plat::win::CListCtrl {
   // attached to a list window or creates its own; GetHeaderCtrl then answers it) and its flag.
   CXHeaderCtrl m_HeaderCtrl;
   bool m_bHeaderIsSubclassed = false;
+  // Drawing held by WM_SETREDRAW FALSE, until WM_SETREDRAW TRUE.
+  bool m_bRedrawHeld = false;
 
   // The colour cache: read at construction and after every system colour change.
   plat::COLORREF m_crGrayText = 0;

@@ -15,9 +15,10 @@ constexpr COLORREF kCachedColour = static_cast<COLORREF>(-1);
 }
 
 BOOL CXListCtrl::SetItemText(int nItem, int nSubItem, const char* text) {
-  if (nItem < 0 || nItem >= GetItemCount() || nSubItem < 0 || nSubItem >= GetColumns()) return 0;
+  // The view refuses a row out of range itself (and then nothing is repainted).
+  if (nItem < 0 || nSubItem < 0 || nSubItem >= GetColumns()) return 0;
   BOOL result = CListCtrl::SetItemText(nItem, nSubItem, text);
-  UpdateSubItem(nItem, nSubItem);
+  if (result) UpdateSubItem(nItem, nSubItem);
   return result;
 }
 
@@ -73,9 +74,11 @@ BOOL CXListCtrl::SetCheckbox(int nItem, int nSubItem, int nCheckedState) {
   if (!cell) return 0;
   NoteCheck(nSubItem, cell->check, nCheckedState);
   cell->check = nCheckedState;
-  // A row without a box in the column counts as unchecked.
-  if (GetHeaderCheckedState(nSubItem) != 0)
-    SetHeaderCheckedState(nSubItem, CountCheckedItems(nSubItem) == GetItemCount() ? 2 : 1);
+  // A row without a box in the column counts as unchecked. The header hears only of a change.
+  if (const int header = GetHeaderCheckedState(nSubItem); header != 0) {
+    const int wanted = CountCheckedItems(nSubItem) == GetItemCount() ? 2 : 1;
+    if (wanted != header) SetHeaderCheckedState(nSubItem, wanted);
+  }
   UpdateSubItem(nItem, nSubItem);
   return 1;
 }
@@ -87,7 +90,7 @@ int CXListCtrl::GetCheckbox(int nItem, int nSubItem) {
 
 BOOL CXListCtrl::SetHeaderCheckedState(int nSubItem, int nCheckedState) {
   if (nSubItem < 0 || nSubItem >= GetColumns()) return 0;
-  pw::HWND header = reinterpret_cast<pw::HWND>(SendMessage(pw::LVM_GETHEADER));
+  pw::HWND header = HeaderWindow();
   pw::HDITEM item;
   item.mask = pw::HDI_IMAGE;
   item.iImage = nCheckedState;
@@ -97,7 +100,7 @@ BOOL CXListCtrl::SetHeaderCheckedState(int nSubItem, int nCheckedState) {
 
 int CXListCtrl::GetHeaderCheckedState(int nSubItem) {
   if (nSubItem < 0 || nSubItem >= GetColumns()) return -1;
-  pw::HWND header = reinterpret_cast<pw::HWND>(SendMessage(pw::LVM_GETHEADER));
+  pw::HWND header = HeaderWindow();
   pw::HDITEM item;
   item.mask = pw::HDI_IMAGE;
   if (!pw::SendMessage(header, pw::HDM_GETITEMA, static_cast<plat::WPARAM>(nSubItem), reinterpret_cast<plat::LPARAM>(&item)))
@@ -210,6 +213,7 @@ BOOL CXListCtrl::GetSubItemRect(int nItem, int nSubItem, int nArea, plat::RECT& 
 }
 
 void CXListCtrl::UpdateSubItem(int nItem, int nSubItem) {
+  if (m_bRedrawHeld) return;
   plat::RECT cell{};
   if (!GetSubItemRect(nItem, nSubItem, pw::LVIR_BOUNDS, cell)) return;
   InvalidateRect(&cell, plat::TRUE);

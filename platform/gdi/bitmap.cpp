@@ -54,11 +54,7 @@ CBitmap::~CBitmap() = default;
 
 BOOL CBitmap::CreateCompatibleBitmap(CDC*, int width, int height) {
   if (width < 0 || height < 0) return FALSE;
-  auto surface = std::make_unique<Surface>(width, height);
-  Surface::Impl& s = surface->impl();
-  s.BeginDirect();
-  for (int y = 0; y < s.height; ++y) std::fill_n(s.Row(y), s.width, PixelOf(0x000000));
-  s.EndDirect();
+  auto surface = std::make_unique<Surface>(width, height, COLORREF{0x000000});
   surface_ = std::move(surface);
   colorTable_.clear();
   bpp_ = 32;

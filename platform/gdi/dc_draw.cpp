@@ -18,12 +18,7 @@ void CDC::Impl::Fill(RECT logical, COLORREF color) {
   Surface::Impl& s = target->impl();
   std::uint32_t pixel = PixelOf(color);
   s.BeginDirect();
-  // The first row pixel by pixel, the others copied from it: a copy of whole rows runs several
-  // pixels an instruction, and windows fill their whole backgrounds at every paint.
-  const std::size_t width = static_cast<std::size_t>(area.right - area.left);
-  const std::uint32_t* first = s.Row(area.top) + area.left;
-  std::fill(s.Row(area.top) + area.left, s.Row(area.top) + area.right, pixel);
-  for (int y = area.top + 1; y < area.bottom; ++y) std::memcpy(s.Row(y) + area.left, first, width * sizeof pixel);
+  s.FillPixels(area, pixel);
   s.EndDirect();
 }
 

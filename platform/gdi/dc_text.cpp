@@ -1,7 +1,9 @@
 // Device contexts: text drawing and measuring through pango, CP949 in, UTF-8 to pango.
 #include <algorithm>
+#include <map>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "platform/gdi/dc.h"
@@ -36,6 +38,9 @@ std::string WrapAtSpaces(const LOGFONT& lf, std::string text, int width) {
     LayoutPtr layout = NewLayout(lf, std::string_view(text).substr(from, to - from));
     return LayoutWidth(layout.get());
   };
+  // No part of a line is wider than the line, so when every line fits there is nothing to break,
+  // and the words need not be measured one by one.
+  if (widthOf(0, text.size()) <= width) return text;
   std::size_t lineStart = 0, lastSpace = std::string::npos;
   for (std::size_t i = 0; i <= text.size(); ++i) {
     bool end = i == text.size();
@@ -173,13 +178,62 @@ LayoutPtr DrawTextLayout(const LOGFONT& lf, const std::string& cp949, UINT forma
   std::string utf8 = plat::text::Cp949ToUtf8(cp949);
   if (!(format & DT_NOPREFIX)) utf8 = StripPrefixes(utf8, &underline);
   bool single = (format & DT_SINGLELINE) != 0;
-  if ((format & DT_WORDBREAK) && !single) utf8 = WrapAtSpaces(lf, std::move(utf8), width);
+  if ((format & DT_WORDBREAK) && !single) {
+    if (!(format & DT_END_ELLIPSIS) && underline == std::string::npos) {
+      // The text as it stands is the layout to show when it fits: measured once, not made twice.
+      LayoutPtr whole = NewLayout(lf, utf8);
+      if (LayoutWidth(whole.get()) <= width) {
+        *empty = utf8.empty();
+        return whole;
+      }
+    }
+    utf8 = WrapAtSpaces(lf, std::move(utf8), width);
+  }
   if (format & DT_END_ELLIPSIS) utf8 = CutWithEllipsis(lf, utf8, width, single, &underline);
   LayoutPtr layout = NewLayout(lf, utf8, underline);
   pango_layout_set_single_paragraph_mode(layout.get(), single);
   *empty = utf8.empty();
   return layout;
 }
+
+// The laid-out texts of this thread's recent drawing, by font, text, format and (where the format
+// makes the lines depend on it) width: the same labels and cells are painted over and over, and
+// laying out text is the dearest part of drawing it. A layout depends on nothing else (the thread's
+// pango context never changes), so an entry stays right for as long as it is kept; a font change
+// asks for another key. At most kMaxLayouts are kept; when they are all taken the cache starts
+// again empty.
+class LayoutCache {
+ public:
+  struct Entry {
+    LayoutPtr layout;
+    bool empty = true;
+  };
+
+  const Entry& Get(const LOGFONT& lf, const std::string& cp949, UINT format, int width) {
+    const bool widthMatters = (format & DT_END_ELLIPSIS) || ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE));
+    Key key{lf.lfFaceName, lf.lfHeight, lf.lfWeight, lf.lfItalic, lf.lfUnderline, cp949, format,
+            widthMatters ? width : 0};
+    if (auto it = entries_.find(key); it != entries_.end()) return it->second;
+    if (entries_.size() >= kMaxLayouts) entries_.clear();
+    Entry entry;
+    entry.layout = DrawTextLayout(lf, cp949, format, width, &entry.empty);
+    return entries_.emplace(std::move(key), std::move(entry)).first->second;
+  }
+
+  static LayoutCache& ForThread() {
+    ThreadContext();  // made first, so that it outlives the layouts made on it
+    thread_local LayoutCache cache;
+    return cache;
+  }
+
+ private:
+  static constexpr std::size_t kMaxLayouts = 256;
+  using Key = std::tuple<std::string, LONG, LONG, BYTE, BYTE, std::string, UINT, int>;
+  std::map<Key, Entry> entries_;
+};
+
+// What one line of text shows with no prefixes to take out: the layout GetTextExtent and TextOut use.
+constexpr UINT kPlainLine = DT_SINGLELINE | DT_NOPREFIX;
 
 // Top-left corner of each line inside `rect`, one font height apart, aligned as `format` asks.
 std::vector<POINT> LineOrigins(const std::vector<Line>& lines, const RECT& rect, UINT format, int lineHeight) {
@@ -203,9 +257,9 @@ int CDC::DrawText(const std::string& text, RECT* rect, UINT format) {
   if (rect == nullptr) return 0;
   const DcState& s = impl_->state;
   FontMetrics fm = MetricsOf(s.logFont);
-  bool empty = true;
-  LayoutPtr layout = DrawTextLayout(s.logFont, text, format, std::max<LONG>(0, rect->Width()), &empty);
-  std::vector<Line> lines = empty ? std::vector<Line>{} : LinesOf(layout.get());
+  const LayoutCache::Entry& laid =
+      LayoutCache::ForThread().Get(s.logFont, text, format, std::max<LONG>(0, rect->Width()));
+  std::vector<Line> lines = laid.empty ? std::vector<Line>{} : LinesOf(laid.layout.get());
   int height = std::max<int>(1, static_cast<int>(lines.size())) * fm.height;
   if (format & DT_CALCRECT) {
     int widest = 0;
@@ -222,18 +276,17 @@ int CDC::DrawText(const std::string& text, RECT* rect, UINT format) {
 
 SIZE CDC::GetTextExtent(const std::string& text) const {
   FontMetrics fm = MetricsOf(impl_->state.logFont);
-  LayoutPtr layout = NewLayout(impl_->state.logFont, plat::text::Cp949ToUtf8(text));
-  pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
-  return SIZE{text.empty() ? 0 : LayoutWidth(layout.get()), fm.height};
+  if (text.empty()) return SIZE{0, fm.height};
+  const LayoutCache::Entry& laid = LayoutCache::ForThread().Get(impl_->state.logFont, text, kPlainLine, 0);
+  return SIZE{LayoutWidth(laid.layout.get()), fm.height};
 }
 
 BOOL CDC::TextOut(int x, int y, const std::string& text) {
   const DcState& s = impl_->state;
   FontMetrics fm = MetricsOf(s.logFont);
-  LayoutPtr layout = NewLayout(s.logFont, plat::text::Cp949ToUtf8(text));
-  pango_layout_set_single_paragraph_mode(layout.get(), TRUE);
   if (text.empty()) return TRUE;
-  std::vector<Line> lines = LinesOf(layout.get());
+  const LayoutCache::Entry& laid = LayoutCache::ForThread().Get(s.logFont, text, kPlainLine, 0);
+  std::vector<Line> lines = LinesOf(laid.layout.get());
   std::vector<POINT> origins(lines.size(), POINT{x, y});
   PaintLines(*impl_, lines, origins, fm, nullptr);
   return TRUE;

@@ -174,10 +174,24 @@ FontMetrics MetricsOf(const LOGFONT& lf) {
   return out;
 }
 
+namespace {
+
+// The description of a font as the thread's layouts ask for it, made once per face, size, weight
+// and slant: finding the family and, for a cell height, the em size loads fonts.
+const PangoFontDescription* ThreadDescription(const LOGFONT& lf) {
+  using Key = std::tuple<std::string, LONG, LONG, BYTE>;
+  thread_local std::map<Key, FontDescriptionPtr> cache;
+  Key key{lf.lfFaceName, lf.lfHeight, lf.lfWeight, lf.lfItalic};
+  auto it = cache.find(key);
+  if (it == cache.end()) it = cache.emplace(std::move(key), DescriptionOf(lf)).first;
+  return it->second.get();
+}
+
+}  // namespace
+
 LayoutPtr NewLayout(const LOGFONT& lf, std::string_view utf8, std::size_t underline) {
   LayoutPtr layout(pango_layout_new(ThreadContext()));
-  FontDescriptionPtr d = DescriptionOf(lf);
-  pango_layout_set_font_description(layout.get(), d.get());
+  pango_layout_set_font_description(layout.get(), ThreadDescription(lf));
   pango_layout_set_text(layout.get(), utf8.data(), static_cast<int>(utf8.size()));
   PangoAttrList* attrs = pango_attr_list_new();
   if (lf.lfUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));

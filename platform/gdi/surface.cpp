@@ -13,11 +13,13 @@ cairo_surface_t* NewImage(int width, int height) {
   return cairo_image_surface_create(CAIRO_FORMAT_ARGB32, std::max(width, 0), std::max(height, 0));
 }
 
-void FillWhite(Surface::Impl& impl) {
+void FillAll(Surface::Impl& impl, std::uint32_t pixel) {
   impl.BeginDirect();
-  for (int y = 0; y < impl.height; ++y) std::fill_n(impl.Row(y), impl.width, 0xFFFFFFFFu);
+  impl.FillPixels(impl.Bounds(), pixel);
   impl.EndDirect();
 }
+
+void FillWhite(Surface::Impl& impl) { FillAll(impl, 0xFFFFFFFFu); }
 
 // Any image cairo hands back (RGB24 from opaque PNGs, ARGB32 from others) as an ARGB32 surface.
 std::unique_ptr<Surface> AdoptLoaded(cairo_surface_t* loaded) {
@@ -73,6 +75,23 @@ COLORREF ColorOf(std::uint32_t pixel) {
              static_cast<BYTE>(std::min(b, 255u)));
 }
 
+void Surface::Impl::FillPixels(const RECT& area, std::uint32_t pixel) {
+  if (area.IsEmpty()) return;
+  const int count = area.Width();
+  std::uint32_t* first = Row(area.top) + area.left;
+  // A few pixels by hand, then the row doubled by copies of what is set already, then every other
+  // row copied from the first: the C library moves them many bytes at a time.
+  int done = std::min(count, 16);
+  std::fill_n(first, done, pixel);
+  while (done < count) {
+    const int n = std::min(done, count - done);
+    std::memcpy(first + done, first, static_cast<std::size_t>(n) * sizeof(std::uint32_t));
+    done += n;
+  }
+  const std::size_t rowBytes = static_cast<std::size_t>(count) * sizeof(std::uint32_t);
+  for (int y = area.top + 1; y < area.bottom; ++y) std::memcpy(Row(y) + area.left, first, rowBytes);
+}
+
 Surface::Impl::Impl(cairo_surface_t* s)
     : surface(s), width(cairo_image_surface_get_width(s)), height(cairo_image_surface_get_height(s)) {}
 
@@ -80,6 +99,10 @@ Surface::Impl::~Impl() { cairo_surface_destroy(surface); }
 
 Surface::Surface(int width, int height) : impl_(std::make_unique<Impl>(NewImage(width, height))) {
   FillWhite(*impl_);
+}
+
+Surface::Surface(int width, int height, COLORREF color) : impl_(std::make_unique<Impl>(NewImage(width, height))) {
+  FillAll(*impl_, PixelOf(color));
 }
 
 Surface::~Surface() = default;

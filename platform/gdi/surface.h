@@ -14,6 +14,8 @@ class Surface {
  public:
   // A surface of width x height white pixels (negative sizes count as 0).
   Surface(int width, int height);
+  // A surface of width x height pixels of `color`.
+  Surface(int width, int height, COLORREF color);
   ~Surface();
   Surface(const Surface&) = delete;
   Surface& operator=(const Surface&) = delete;

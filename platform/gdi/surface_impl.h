@@ -32,6 +32,9 @@ struct Surface::Impl {
   }
   const std::uint32_t* Row(int y) const { return const_cast<Impl*>(this)->Row(y); }
   RECT Bounds() const { return RECT{0, 0, width, height}; }
+  // Sets every pixel of `area` (within the surface; not checked) to `pixel`: one row is filled,
+  // the others are copies of it. Call between BeginDirect and EndDirect.
+  void FillPixels(const RECT& area, std::uint32_t pixel);
 };
 
 // Opaque pixel word for a colour.

@@ -154,29 +154,67 @@ std::u16string FromBytes(const std::string& bytes) {
   return out;
 }
 
+// Seven-bit text reads the same in CP949, UTF-8 and (widened) UTF-16: paths, sizes and most names
+// need no converter.
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+bool IsAscii(std::u16string_view text) {
+  for (char16_t c : text)
+    if (c >= 0x80) return false;
+  return true;
+}
+
+std::string Narrowed(std::u16string_view ascii) {
+  std::string out(ascii.size(), '\0');
+  for (std::size_t i = 0; i < ascii.size(); ++i) out[i] = static_cast<char>(ascii[i]);
+  return out;
+}
+
 }  // namespace
 
 std::string Utf8ToCp949(std::string_view utf8, bool* lossless) {
+  if (IsAscii(utf8)) {
+    if (lossless) *lossless = true;
+    return std::string(utf8);
+  }
   return Convert("CP949", "UTF-8", utf8, "?", lossless);
 }
 
 std::string Cp949ToUtf8(std::string_view cp949, bool* lossless) {
+  if (IsAscii(cp949)) {
+    if (lossless) *lossless = true;
+    return std::string(cp949);
+  }
   return Convert("UTF-8", "CP949", cp949, "?", lossless);
 }
 
 std::u16string Cp949ToUtf16(std::string_view cp949, bool* lossless) {
+  if (IsAscii(cp949)) {
+    if (lossless) *lossless = true;
+    return std::u16string(cp949.begin(), cp949.end());
+  }
   return FromBytes(Convert("UTF-16LE", "CP949", cp949, std::string("?\0", 2), lossless));
 }
 
 std::string Utf16ToCp949(std::u16string_view utf16, bool* lossless) {
+  if (IsAscii(utf16)) {
+    if (lossless) *lossless = true;
+    return Narrowed(utf16);
+  }
   return Convert("CP949", "UTF-16LE", AsBytes(utf16), "?", lossless);
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
+  if (IsAscii(utf16)) return Narrowed(utf16);
   return Convert("UTF-8", "UTF-16LE", AsBytes(utf16), "\xEF\xBF\xBD", nullptr);
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
+  if (IsAscii(utf8)) return std::u16string(utf8.begin(), utf8.end());
   return FromBytes(Convert("UTF-16LE", "UTF-8", utf8, std::string("\xFD\xFF", 2), nullptr));
 }
 

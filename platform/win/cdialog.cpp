@@ -24,8 +24,13 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
 
 void DDX_Text(CDataExchange* pDX, int id, std::string& value) {
   if (!pDX || !pDX->m_pDlgWnd) return;
-  if (pDX->m_bSaveAndValidate) value = pDX->m_pDlgWnd->GetDlgItemText(id);
-  else pDX->m_pDlgWnd->SetDlgItemText(id, value);
+  if (pDX->m_bSaveAndValidate) {
+    value = pDX->m_pDlgWnd->GetDlgItemText(id);
+    return;
+  }
+  // A control that already shows the text is left alone: setting it again would repaint it for
+  // nothing, and dialogs exchange their texts on every refresh.
+  if (pDX->m_pDlgWnd->GetDlgItemText(id) != value) pDX->m_pDlgWnd->SetDlgItemText(id, value);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent) {

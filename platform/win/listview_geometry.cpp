@@ -135,7 +135,8 @@ LRESULT HitTest(HWND hwnd, const ListViewState& s, LVHITTESTINFO* info, bool sub
 }
 
 void InvalidateItem(HWND hwnd, const ListViewState& s, int index) {
-  if (!s.Valid(index)) return;
+  // A row changed while the list's drawing is held (a batch of rows being built) marks nothing.
+  if (!s.Valid(index) || !AcceptsInvalidation(hwnd)) return;
   RECT r = RowBounds(hwnd, s, index);
   RECT client{};
   GetClientRect(hwnd, &client);

@@ -68,6 +68,12 @@ namespace detail {
 
 void InvalidateChildrenUnder(Wnd& w, const RECT& area, bool erase) { MarkChildren(w, area, erase); }
 
+bool AcceptsInvalidation(HWND hwnd) {
+  auto lock = Lock();
+  Wnd* w = Find(hwnd);
+  return w && w->redraw && VisibleChain(*w);
+}
+
 }  // namespace detail
 
 BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {

@@ -206,6 +206,11 @@ bool ClockIsManual();
 // not leave its children out); children made after w was invalidated are repainted this way too.
 void InvalidateChildrenUnder(Wnd& w, const RECT& area, bool erase);
 
+// Whether InvalidateRect could mark anything of the window now: it exists, its drawing is not held
+// (WM_SETREDRAW) and it and its ancestors are visible. Takes the lock. Lets a caller skip working out
+// an area that would be dropped.
+bool AcceptsInvalidation(HWND hwnd);
+
 // Tells the backend that a top-level window changed (nothing for a child window).
 void NoteTopLevel(HWND hwnd, TopLevelChange change);
 

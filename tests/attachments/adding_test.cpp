@@ -10,6 +10,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "control/CurrentControl.h"
+#include "model/PrivateMessages.h"
 #include "model/SystemErrorText.h"
 #include "platform/gdi/syscolor.h"
 #include "platform/kernel/error.h"
@@ -164,6 +166,56 @@ TEST_F(AddingTest, NamesWithoutADotAndKoreanNamesGetTheirExtensionsAndTypes) {
   SetContentType(".long", std::string(600, 'a'));
   Pick({MakeFile("x.long")});
   EXPECT_EQ(Row(4).m_strContentType, "application/octet-stream");
+}
+
+TEST_F(AddingTest, EachFileOfABatchGetsTheTypeAndIconOfItsOwnExtension) {
+  SetContentType(".kind", "image/x-kind");
+  SetContentType("NOTES", "text/x-notes");
+  Drop({MakeFile("a.kind"), MakeFile("b.txt"), MakeFile("c.kind"), MakeFile("d.pdf"), MakeFile("NOTES"),
+        MakeFile("README"), MakeFile("e."), MakeFile("f.KIND"), MakeFile("g.txt")});
+  ASSERT_EQ(Rows(), 9);
+  const struct {
+    const char* type;
+    int icon;
+  } expected[] = {{"image/x-kind", shell::kIconImage},         {"text/plain", shell::kIconText},
+                  {"image/x-kind", shell::kIconImage},         {"application/pdf", shell::kIconPdf},
+                  {"text/x-notes", shell::kIconDocument},      {"application/octet-stream", shell::kIconDocument},
+                  {"application/octet-stream", shell::kIconDocument}, {"image/x-kind", shell::kIconImage},
+                  {"text/plain", shell::kIconText}};
+  for (int row = 0; row < 9; ++row) {
+    SCOPED_TRACE(Row(row).m_strName);
+    EXPECT_EQ(Row(row).m_strContentType, expected[row].type);
+    EXPECT_EQ(Frame().GetListCtrl().GetRowData(row)->Cell(1)->image, expected[row].icon);
+  }
+}
+
+TEST_F(AddingTest, ARegistryChangeBetweenTwoBatchesReachesTheSecond) {
+  SetContentType(".kind", "text/x-kind");
+  Drop({MakeFile("a.kind"), MakeFile("b.kind")});
+  SetContentType(".kind", "image/x-kind");
+  Pick({MakeFile("c.kind")});
+  Drop({MakeFile("d.kind")});
+  ASSERT_EQ(Rows(), 4);
+  for (int row = 0; row < 4; ++row) {
+    const bool before = row < 2;
+    EXPECT_EQ(Row(row).m_strContentType, before ? "text/x-kind" : "image/x-kind");
+    EXPECT_EQ(Frame().GetListCtrl().GetRowData(row)->Cell(1)->image, before ? shell::kIconText : shell::kIconImage);
+  }
+}
+
+TEST_F(AddingTest, TheResetAfterAnUploadLetsGoOfEveryRowAndItsRecord) {
+  Drop(MakeFiles("row", 4));
+  ASSERT_EQ(Rows(), 4);
+  Host().Events().Clear();
+  GetCurrentControl()->SendToControl(UM_UPLOAD_FINISH, 0, 0);
+  EXPECT_EQ(Rows(), 0);
+  EXPECT_EQ(Count("ATTACH_FILE"), 0);
+  EXPECT_EQ(Call32("GetUploadSize"), 0);
+  EXPECT_EQ(EventLog(), (Log{"ChangeFileList(\"0Byte\", \"0Byte\")", "OnContentReceived(\"\")"}));
+  // The list takes rows again, counted from nothing (the sanitizer finds no record left behind).
+  Drop(MakeFiles("again", 2));
+  EXPECT_EQ(Count("ATTACH_FILE"), 2);
+  EXPECT_EQ(Call32("GetUploadSize"), 200);
 }
 
 TEST_F(AddingTest, TemporaryInternetFilesAreSkippedOnlyInTheirExactCase) {

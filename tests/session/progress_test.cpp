@@ -37,6 +37,31 @@ TEST(ProgressPercent, IsTheTruncatedShareAndNeverDividesByZeroOrPassesAHundred) 
   for (const Case& c : cases) EXPECT_EQ(CProgressDlg::PercentOf(c.sent, c.total), c.percent) << c.sent << " of " << c.total;
 }
 
+// The remembered run must answer exactly what the division does, for every count a worker reports
+// (block by block, a short last block, a new upload with another total, a count that went back)
+// and at the edges of the single-precision rounding, where neighbouring counts of a large total
+// give the same float.
+TEST(ProgressPercent, TheRememberedRunAnswersAsTheDivisionDoes) {
+  CProgressDlg::PercentRun run;
+  auto check = [&run](DWORD sent, DWORD total) {
+    ASSERT_EQ(CProgressDlg::PercentOfRun(run, sent, total), CProgressDlg::PercentOf(sent, total))
+        << sent << " of " << total;
+  };
+  for (DWORD total : {DWORD{0}, DWORD{1}, DWORD{1000}, DWORD{100'000}, DWORD{3'000'000}, DWORD{16'777'217},
+                      DWORD{268'435'456 + 77}, DWORD{4'000'000'000u}, UINT_MAX}) {
+    DWORD step = std::max<DWORD>(1024, total / 5000);
+    for (DWORD sent = 0; sent < total && sent <= UINT_MAX - step; sent += step) check(sent, total);
+    check(total, total);
+    for (DWORD near = total > 64 ? total - 64 : 0; near < total; ++near) check(near, total);
+    check(total / 2, total);  // went back
+    check(UINT_MAX, total);   // past the total
+    check(UINT_MAX - 1, total);
+  }
+  // Every count of a small total, one after another and in a jumbled order.
+  for (DWORD sent = 0; sent <= 2000; ++sent) check(sent, 1999);
+  for (DWORD sent = 0; sent <= 2000; ++sent) check((sent * 7919) % 2001, 1999);
+}
+
 // What the user is shown of each kind of failure the worker reports.
 TEST(UploadFailureBox, ShowsEveryFailureButTheUsersOwnStop) {
   using Kind = UploadFailure::Kind;

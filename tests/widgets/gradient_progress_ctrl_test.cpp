@@ -2,8 +2,11 @@
 // range, the percentage text, and the position handed over from a worker thread.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdlib>
 #include <thread>
+#include <vector>
 
 #include "platform/kernel/thread.h"
 #include "platform/win/message.h"
@@ -153,6 +156,72 @@ TEST_F(GradientBarTest, EqualStartAndEndColoursFillTheRevealedPartInThatColour) 
   EXPECT_EQ(At(0), kRed);
   EXPECT_EQ(At(254), kRed);
   EXPECT_EQ(At(300), Face());
+}
+
+// One row of the bar as the band-by-band paint leaves it: the background, then bands from the
+// left edge until one reaches past the position's end of the bar.
+std::vector<COLORREF> BandByBandRow(int width, int pos, COLORREF start, COLORREF end, COLORREF background) {
+  std::vector<COLORREF> row(width, background);
+  if (pos <= 0 || pos > 100) return row;
+  const int barEnd = static_cast<int>(width * static_cast<double>(pos) / 100.0);
+  const int r0 = GetRValue(start), g0 = GetGValue(start), b0 = GetBValue(start);
+  const int dR = GetRValue(end) - r0, dG = GetGValue(end) - g0, dB = GetBValue(end) - b0;
+  const int steps = std::max({std::abs(dR), std::abs(dG), std::abs(dB)});
+  const float bandWidth = static_cast<float>(width) / static_cast<float>(steps);
+  for (int i = 0; i < steps; ++i) {
+    const int left = static_cast<int>(static_cast<float>(i) * bandWidth);
+    const int right = static_cast<int>(static_cast<float>(i + 1) * bandWidth);
+    const auto c = [&](int base, int delta) {
+      const float step = static_cast<float>(delta) / static_cast<float>(steps);
+      return static_cast<BYTE>(static_cast<int>(static_cast<float>(base) + static_cast<float>(i) * step) & 0xFF);
+    };
+    for (int x = left; x < std::min(right, width); ++x) row[x] = RGB(c(r0, dR), c(g0, dG), c(b0, dB));
+    if (right > barEnd) break;
+  }
+  return row;
+}
+
+std::vector<COLORREF> ShownRow(HWND bar, int width, int y) {
+  std::vector<COLORREF> row;
+  for (int x = 0; x < width; ++x) row.push_back(Pixel(bar, x, y));
+  return row;
+}
+
+TEST_F(GradientBarTest, EveryPaintShowsWhatABandByBandPaintOfItsPositionAndColoursWould) {
+  // 301 pixels: bands of about 1.18 pixels, so band edges fall on uneven pixels.
+  const int width = 301, height = 12;
+  bar.ShowPercent(0);
+  bar.MoveWindow(5, 5, width, height);
+  const auto expectRows = [&](int pos, COLORREF start, COLORREF end, COLORREF background) {
+    SCOPED_TRACE(testing::Message() << "position " << pos << ", width " << width);
+    bar.SetPos(pos);
+    const std::vector<COLORREF> expected = BandByBandRow(width, pos, start, end, background);
+    EXPECT_EQ(ShownRow(bar, width, 0), expected);
+    EXPECT_EQ(ShownRow(bar, width, height - 1), expected);
+  };
+  // Forward, backward and across the ends, as an upload and a new upload show them.
+  for (int pos : {1, 2, 37, 50, 49, 99, 100, 3, 0, 64}) expectRows(pos, kBlue, kRed, Face());
+
+  // New colours take effect at the next paint, whatever was painted before.
+  bar.SetStartColor(RGB(0, 255, 0));
+  bar.SetEndColor(RGB(0, 0, 128));
+  bar.Invalidate();
+  for (int pos : {64, 7, 100}) expectRows(pos, RGB(0, 255, 0), RGB(0, 0, 128), Face());
+  bar.SetBkColor(RGB(250, 240, 10));
+  bar.Invalidate();
+  for (int pos : {100, 30}) expectRows(pos, RGB(0, 255, 0), RGB(0, 0, 128), RGB(250, 240, 10));
+}
+
+TEST_F(GradientBarTest, AResizedBarSpreadsTheGradientOverItsNewWidth) {
+  bar.ShowPercent(0);
+  bar.SetPos(80);
+  EXPECT_EQ(At(400), Band(200));
+  const int width = 173;
+  bar.MoveWindow(5, 5, width, kHeight);
+  bar.Invalidate();
+  EXPECT_EQ(ShownRow(bar, width, 2), BandByBandRow(width, 80, kBlue, kRed, Face()));
+  bar.SetPos(100);
+  EXPECT_EQ(ShownRow(bar, width, 2), BandByBandRow(width, 100, kBlue, kRed, Face()));
 }
 
 TEST_F(GradientBarTest, PositionsFromAWorkerThreadRepaintOnTheWindowsThreadOncePerChange) {

@@ -11,6 +11,7 @@
 #include "platform/gdi/syscolor.h"
 #include "platform/kernel/resource.h"
 #include "platform/win/afxcmn.h"
+#include "platform/win/message.h"
 #include "platform/win/paint.h"
 #include "platform/win/window.h"
 #include "widgets/CXListCtrl.h"
@@ -112,6 +113,28 @@ TEST_F(CXListCtrlTest, DeletionNoticesFindTheRecordsAlreadyReleased) {
   list.DestroyWindow();
   using Seen = std::vector<std::pair<int, pw::DWORD_PTR>>;
   EXPECT_EQ(parent.dataAtDelete, (Seen{{2, 0}, {2, 0}, {1, 0}, {0, 0}, {1, 0}, {0, 0}}));
+}
+
+TEST_F(CXListCtrlTest, DeletingAllRowsRepaintsOnceAndKeepsACallersHoldOnDrawing) {
+  AddRows(3);
+  list.UpdateWindow();
+  list.DeleteAllItems();
+  RECT pending{};
+  EXPECT_TRUE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
+  list.UpdateWindow();
+
+  AddRows(2);
+  list.UpdateWindow();
+  list.SetRedraw(plat::FALSE);
+  list.DeleteAllItems();
+  AddRows(1);
+  list.subItemDraws = 0;
+  list.UpdateWindow();
+  EXPECT_EQ(list.subItemDraws, 0);  // still held by its caller
+  EXPECT_FALSE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
+  list.SetRedraw(plat::TRUE);
+  list.UpdateWindow();
+  EXPECT_GE(list.subItemDraws, 3);
 }
 
 TEST_F(CXListCtrlTest, ColumnZeroEndsWhereColumnOneBegins) {
@@ -250,6 +273,27 @@ TEST_F(CXListCtrlTest, ARowHasNoRecordForAColumnAddedAfterIt) {
   EXPECT_EQ(list.GetCheckbox(1, 3), 1);
 }
 
+TEST_F(CXListCtrlTest, TheColumnCountFollowsItemsAddedAndRemovedThroughTheListOrTheHeaderItself) {
+  AddRows(1);
+  ASSERT_EQ(list.GetColumns(), 3);
+  // Straight to the header window, past the list.
+  pw::HWND header = reinterpret_cast<pw::HWND>(list.SendMessage(pw::LVM_GETHEADER));
+  ASSERT_TRUE(pw::SendMessage(header, pw::HDM_DELETEITEM, 2, 0));
+  EXPECT_EQ(list.GetColumns(), 2);
+  EXPECT_EQ(list.SetCheckbox(0, 2, 1), 0);  // the row's record for column 2 is out of range now
+  EXPECT_EQ(list.GetCheckbox(0, 2), -1);
+  pw::HDITEM item;
+  item.mask = pw::HDI_WIDTH;
+  item.cxy = 50;
+  ASSERT_EQ(pw::SendMessage(header, pw::HDM_INSERTITEMA, 2, reinterpret_cast<plat::LPARAM>(&item)), 2);
+  EXPECT_EQ(list.GetColumns(), 3);
+  EXPECT_EQ(list.SetCheckbox(0, 2, 1), 1);
+  list.DeleteColumn(0);
+  EXPECT_EQ(list.GetColumns(), 2);
+  list.InsertColumn(2, "again", pw::LVCFMT_LEFT, 30);
+  EXPECT_EQ(list.GetColumns(), 3);
+}
+
 TEST_F(CXListCtrlTest, ColoursComeFromTheCacheOrTheCallerAndTheCacheFollowsSystemChanges) {
   AddRows(1);
   XListRowData* records = list.GetRowData(0);
@@ -336,6 +380,31 @@ TEST_F(CXListCtrlTest, ASetterRepaintsItsCellAtOnce) {
   list.subItemDraws = 0;
   list.SetItemToolTipText(1, 0, "no repaint");
   EXPECT_EQ(list.subItemDraws, 0);
+}
+
+TEST_F(CXListCtrlTest, UnderTheRedrawHoldSettersPaintNothingAndLiftingItShowsEveryChange) {
+  AddRows(3);
+  list.UpdateWindow();
+  list.subItemDraws = 0;
+  list.SetRedraw(plat::FALSE);
+  list.SetCheckbox(1, 0, 1);
+  list.SetItemText(2, 1, "held");
+  list.SetItemImage(0, 1, 0);
+  EXPECT_EQ(list.subItemDraws, 0);
+  EXPECT_EQ(list.GetCheckbox(1, 0), 1);
+  EXPECT_EQ(list.GetItemText(2, 1), "held");
+
+  list.SetRedraw(plat::TRUE);
+  list.UpdateWindow();
+  EXPECT_GE(list.subItemDraws, 9);  // the whole list, every cell of the three rows
+  RECT pending{};
+  EXPECT_FALSE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
+
+  // With the hold lifted a setter repaints its cell at once again.
+  list.subItemDraws = 0;
+  list.SetCheckbox(0, 0, 1);
+  EXPECT_GE(list.subItemDraws, 1);
+  EXPECT_FALSE(pw::GetUpdateRect(list.m_hWnd, &pending, plat::FALSE));
 }
 
 TEST_F(CXListCtrlTest, TheHeaderIsTakenOverOnce) {

@@ -34,6 +34,26 @@ TEST(DcFill, SolidRectCoversExactlyItsRectangleAndSetsBackground) {
   EXPECT_EQ(Count(c.surface, RECT{0, 0, 20, 20}, 0x00FF00), 0);
 }
 
+TEST(DcFill, WideAndNarrowFillsStopAtTheirEdgesOnEveryRow) {
+  // Widths around the points where a row's fill changes how it is done, at uneven offsets, over a
+  // picture that is not blank: nothing left or right of a fill, or above or below it, changes.
+  Surface surface{200, 12};
+  CDC dc{surface, POINT{0, 0}, RECT{0, 0, 200, 12}};
+  for (int width : {1, 2, 15, 16, 17, 31, 32, 33, 63, 64, 65, 150, 187}) {
+    SCOPED_TRACE(width);
+    dc.FillSolidRect(RECT{0, 0, 200, 12}, kBlue);
+    const int left = 200 - width >= 13 ? 13 : 200 - width;
+    dc.FillSolidRect(RECT{left, 3, left + width, 9}, kRed);
+    EXPECT_TRUE(All(surface, RECT{left, 3, left + width, 9}, kRed));
+    EXPECT_EQ(Count(surface, RECT{0, 0, 200, 12}, kRed), width * 6);
+  }
+  // A bitmap starts black, a surface white, whatever their size.
+  Surface white{37, 5};
+  EXPECT_TRUE(All(white, RECT{0, 0, 37, 5}, kWhite));
+  Surface black{37, 5, 0x000000};
+  EXPECT_TRUE(All(black, RECT{0, 0, 37, 5}, 0x000000));
+}
+
 TEST(DcFill, FillRectUsesTheBrushAndKeepsColours) {
   Canvas c;
   c.dc.SetBkColor(kWhite);

@@ -164,6 +164,52 @@ TEST(DcText, MeasuringMatchesDrawing) {
   EXPECT_EQ(literal.Width(), p.dc.GetTextExtent("A&&B&C").cx);
 }
 
+TEST(DcText, TheSameTextInAnotherFontFormatOrWidthShowsAsThatOneWould) {
+  // Each text is drawn and measured twice, in between in other fonts, formats and widths: what
+  // shows and what is measured follows the font and format of the moment.
+  const std::string text = Ansi("파일 업로드 Upload files now");
+  CFont small, large, underlined;
+  small.CreateFontIndirect(LOGFONT{-12, FW_NORMAL, 0, 0, HANGUL_CHARSET, Ansi("굴림")});
+  large.CreateFontIndirect(LOGFONT{-24, FW_NORMAL, 0, 0, HANGUL_CHARSET, Ansi("굴림")});
+  underlined.CreateFontIndirect(LOGFONT{-12, FW_NORMAL, 0, 1, HANGUL_CHARSET, Ansi("굴림")});
+  const auto ink = [&](CFont* font, UINT format, int width) {
+    Page p;
+    p.dc.SelectObject(font);
+    p.dc.SetBkMode(TRANSPARENT);
+    RECT r{0, 0, width, 40};
+    p.dc.DrawText(text, &r, format);
+    return std::pair{Count(p.surface, RECT{0, 0, 200, 60}, kWhite, false), InkBox(p.surface).right};
+  };
+  const auto extent = [&](CFont* font) {
+    Page p;
+    p.dc.SelectObject(font);
+    return p.dc.GetTextExtent(text).cx;
+  };
+  const auto smallInk = ink(&small, DT_SINGLELINE, 200);
+  const int smallWidth = extent(&small);
+  EXPECT_GT(extent(&large), smallWidth + 20);
+  EXPECT_GT(ink(&large, DT_SINGLELINE, 200).first, smallInk.first);
+  EXPECT_GT(ink(&underlined, DT_SINGLELINE, 200).first, smallInk.first);
+  EXPECT_EQ(ink(&small, DT_SINGLELINE, 200), smallInk);
+  EXPECT_EQ(extent(&small), smallWidth);
+
+  // Cut at two widths: the narrower rectangle keeps less of the text.
+  const auto cutNarrow = ink(&small, DT_SINGLELINE | DT_END_ELLIPSIS, 60);
+  const auto cutWide = ink(&small, DT_SINGLELINE | DT_END_ELLIPSIS, 120);
+  EXPECT_LE(cutNarrow.second, 60);
+  EXPECT_GT(cutWide.second, 60);
+  EXPECT_EQ(ink(&small, DT_SINGLELINE | DT_END_ELLIPSIS, 60), cutNarrow);
+
+  // A prefix character shows only when the format says it is not one.
+  Page plain;
+  RECT r{0, 0, 200, 30};
+  plain.dc.DrawText("&&A", &r, DT_SINGLELINE | DT_CALCRECT);
+  const int prefixed = r.Width();
+  r = RECT{0, 0, 200, 30};
+  plain.dc.DrawText("&&A", &r, DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
+  EXPECT_GT(r.Width(), prefixed);
+}
+
 TEST(DcText, WordBreakWrapsAtTheRectangleWidth) {
   Page p;
   SIZE word = p.dc.GetTextExtent("WORD");

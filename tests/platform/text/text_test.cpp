@@ -55,6 +55,40 @@ TEST(TextTest, EverySystemTextSurvivesTheRoundTrips) {
   }
 }
 
+TEST(TextTest, SevenBitTextIsItselfInEveryFormAndAnyHighByteStillConverts) {
+  std::string ascii;
+  for (int c = 0; c < 0x80; ++c) ascii += static_cast<char>(c);  // the terminator's byte included
+  bool lossless = false;
+  EXPECT_EQ(Utf8ToCp949(ascii, &lossless), ascii);
+  EXPECT_TRUE(lossless);
+  lossless = false;
+  EXPECT_EQ(Cp949ToUtf8(ascii, &lossless), ascii);
+  EXPECT_TRUE(lossless);
+  lossless = false;
+  std::u16string wide = Cp949ToUtf16(ascii, &lossless);
+  EXPECT_TRUE(lossless);
+  ASSERT_EQ(wide.size(), ascii.size());
+  for (std::size_t i = 0; i < wide.size(); ++i) EXPECT_EQ(wide[i], static_cast<char16_t>(i));
+  EXPECT_EQ(Utf8ToUtf16(ascii), wide);
+  EXPECT_EQ(Utf16ToUtf8(wide), ascii);
+  lossless = false;
+  EXPECT_EQ(Utf16ToCp949(wide, &lossless), ascii);
+  EXPECT_TRUE(lossless);
+  EXPECT_EQ(Utf16ToUtf8(u"size \uAC00"), "size 가");
+  EXPECT_EQ(Utf16ToCp949(u"size \uAC00", &lossless), "size \xB0\xA1");
+  EXPECT_EQ(Utf16ToCp949(u"\u00E9", &lossless), "?");
+  EXPECT_FALSE(lossless);
+  EXPECT_EQ(Utf8ToUtf16("x\xEA\xB0\x80"), u"x\uAC00");
+  // One character past seven bits anywhere in a path makes the whole text go through the converter.
+  const std::string path = "C:\\docs\\report-\xB0\xA1.txt";
+  EXPECT_EQ(Cp949ToUtf8(path, &lossless), "C:\\docs\\report-가.txt");
+  EXPECT_TRUE(lossless);
+  EXPECT_EQ(Cp949ToUtf8("a\xFF", &lossless), "a?");
+  EXPECT_FALSE(lossless);
+  EXPECT_EQ(Utf8ToCp949("x\xC3\xA9", &lossless), "x?");  // é is not in the code page
+  EXPECT_FALSE(lossless);
+}
+
 TEST(TextTest, KnownCodes) {
   EXPECT_EQ(Ansi("취  소"), "\xC3\xEB  \xBC\xD2");
   EXPECT_EQ(Ansi("가"), "\xB0\xA1");

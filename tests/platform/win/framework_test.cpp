@@ -13,6 +13,7 @@
 #include "platform/win/dialog.h"
 #include "platform/win/input.h"
 #include "platform/win/message.h"
+#include "platform/win/paint.h"
 #include "platform/win/window.h"
 
 namespace plat::win {
@@ -180,6 +181,56 @@ TEST(Framework, ModalDialogBindsControlsBeforeInitAndOkSavesTheTexts) {
   EXPECT_EQ(dlg.m_text4, "typed by the user");
   EXPECT_EQ(dlg.m_hWnd, nullptr);
   EXPECT_EQ(dlg.m_bar.m_hWnd, nullptr);
+}
+
+class TwoTexts : public CDialog {
+ public:
+  explicit TwoTexts(UINT id) : CDialog(id) {}
+  std::string m_first, m_second;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override {
+    DDX_Text(pDX, 301, m_first);
+    DDX_Text(pDX, 302, m_second);
+  }
+};
+
+TEST(Framework, ExchangingTextsToTheControlsRepaintsOnlyTheControlsWhoseTextChanged) {
+  DialogTemplate t;
+  t.style = WS_POPUP | WS_VISIBLE;
+  t.cx = 120;
+  t.cy = 40;
+  t.items = {{"Static", "", 301, 4, 4, 100, 8, WS_VISIBLE, 0}, {"Static", "", 302, 4, 20, 100, 8, WS_VISIBLE, 0}};
+  static const char owner = 0;
+  kernel::RegisterResource(kernel::ResourceKind::Dialog, 4103, &t, sizeof t, &owner);
+  TwoTexts dlg(4103);
+  dlg.m_first = "one";
+  dlg.m_second = "two";
+  ASSERT_TRUE(dlg.Create(4103, nullptr));
+  kernel::UnregisterResources(&owner);
+  HWND first = ::plat::win::GetDlgItem(dlg.m_hWnd, 301);
+  HWND second = ::plat::win::GetDlgItem(dlg.m_hWnd, 302);
+  EXPECT_EQ(GetWindowText(first), "one");
+  UpdateWindow(dlg.m_hWnd);
+  ASSERT_FALSE(GetUpdateRect(first, nullptr, FALSE));
+
+  dlg.UpdateData(FALSE);  // nothing changed: nothing to paint
+  EXPECT_FALSE(GetUpdateRect(dlg.m_hWnd, nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(first, nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(second, nullptr, FALSE));
+
+  dlg.m_second = "three";
+  dlg.UpdateData(FALSE);
+  EXPECT_EQ(GetWindowText(second), "three");
+  EXPECT_FALSE(GetUpdateRect(first, nullptr, FALSE));
+  EXPECT_TRUE(GetUpdateRect(second, nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(dlg.m_hWnd, nullptr, FALSE));
+
+  // Saving still reads what the controls show.
+  SetWindowText(first, "typed");
+  dlg.UpdateData(TRUE);
+  EXPECT_EQ(dlg.m_first, "typed");
+  dlg.DestroyWindow();
 }
 
 TEST(Framework, ModelessChildDialogFromATemplate) {
