@@ -14,7 +14,8 @@ namespace plat::registry::detail {
 std::optional<std::string> LookupMimeType(std::string_view ext);
 
 // The table of a database's text: lines of "type ext ext ..." separated by blanks, '#' starting a
-// comment; extensions folded to lower case, the first line of an extension winning.
-std::unordered_map<std::string, std::string> ParseMimeTypes(std::string_view text);
+// comment; the first line of an extension wins. The extensions are folded to lower case in place
+// and the table's words point into `text`, which must outlive it.
+std::unordered_map<std::string_view, std::string_view> ParseMimeTypes(std::string& text);
 
 }  // namespace plat::registry::detail

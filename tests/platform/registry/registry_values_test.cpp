@@ -182,6 +182,12 @@ std::unordered_map<std::string, std::string> ReadWordByWord(const std::string& t
   return types;
 }
 
+std::unordered_map<std::string, std::string> Parsed(std::string text) {
+  std::unordered_map<std::string, std::string> out;
+  for (const auto& [ext, type] : detail::ParseMimeTypes(text)) out.emplace(ext, type);
+  return out;
+}
+
 TEST(MimeDatabase, TheTableReadsLikeTheDatabaseWordByWord) {
   const std::string sample =
       "# comment line\n"
@@ -193,7 +199,7 @@ TEST(MimeDatabase, TheTableReadsLikeTheDatabaseWordByWord) {
       "\timage/png png\f\vapng\r\n"
       "#image/gif gif\n"
       "audio/last last";  // no final newline
-  const auto parsed = detail::ParseMimeTypes(sample);
+  const auto parsed = Parsed(sample);
   EXPECT_EQ(parsed, ReadWordByWord(sample));
   EXPECT_EQ(parsed.at("txt"), "text/plain");
   EXPECT_EQ(parsed.at("text"), "text/plain");
@@ -206,7 +212,7 @@ TEST(MimeDatabase, TheTableReadsLikeTheDatabaseWordByWord) {
 
   std::ifstream in("/etc/mime.types", std::ios::binary);
   const std::string system((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(detail::ParseMimeTypes(system), ReadWordByWord(system));
+  EXPECT_EQ(Parsed(system), ReadWordByWord(system));
 }
 
 }  // namespace
