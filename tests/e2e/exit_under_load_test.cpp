@@ -25,7 +25,10 @@ TEST_F(ExitUnderLoadTest, ManyShortRunsThatDrawAndUploadAllEndWithStatusZero) {
   drevtest::ReceiverSetup setup;
   setup.addressBase = 142;
   drevtest::ReceiverProcess receiver(setup);
-  WriteFile("a.txt", std::string(3000, 'a'));
+  // Each of the two runs of a round has a file and a snapshot of its own: adding a file opens it
+  // without sharing (as the control must), so the other run sending the same file at that moment
+  // would rightly be refused.
+  for (int k = 0; k < 2; ++k) WriteFile("a" + std::to_string(k) + ".txt", std::string(3000, 'a'));
   WritePage("page.html",
             PageOf(ControlObject("up", {{"Normal_ServerName", receiver.Address()},
                                         {"Normal_UploadURL", "/u"}}) +
@@ -33,7 +36,6 @@ TEST_F(ExitUnderLoadTest, ManyShortRunsThatDrawAndUploadAllEndWithStatusZero) {
                    "  up.SetUploadSize(1000000);\n"
                    "  up.AddPreUploadFile('서버에 있는 파일.hwp', 5, 1234, false);\n"
                    "</script>\n"));
-  const std::string snapshot = (Dir() / "shot.png").string();
 
   std::atomic<bool> busy{true};
   std::vector<std::thread> load;
@@ -49,9 +51,11 @@ TEST_F(ExitUnderLoadTest, ManyShortRunsThatDrawAndUploadAllEndWithStatusZero) {
   for (int round = 0; round < kRounds; ++round) {
     std::vector<std::thread> pair;
     for (int k = 0; k < 2; ++k)
-      pair.emplace_back([&, slot = 2 * round + k] {
-        results[slot] = Host({"run", "page.html", "--choose", (Dir() / "a.txt").string(), "--eval",
-                              "up.AttachFiles()", "--snapshot", snapshot, "--eval", "up.UploadFiles()"});
+      pair.emplace_back([&, k, slot = 2 * round + k] {
+        const std::string own = std::to_string(k);
+        results[slot] = Host({"run", "page.html", "--choose", (Dir() / ("a" + own + ".txt")).string(), "--eval",
+                              "up.AttachFiles()", "--snapshot", (Dir() / ("shot" + own + ".png")).string(),
+                              "--eval", "up.UploadFiles()"});
       });
     for (auto& t : pair) t.join();
   }
