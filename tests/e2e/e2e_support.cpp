@@ -14,6 +14,7 @@
 
 #include "platform/registry/registry.h"
 #include "platform/text/text.h"
+#include "tests/receiver/receiver_process.h"
 
 namespace drev::e2e {
 
@@ -143,6 +144,16 @@ std::string ControlObject(const std::string& id, const std::vector<std::pair<std
                      "\" height=\"" + std::to_string(height) + "\">\n";
   for (const auto& [name, value] : params) html += "  <param name=\"" + name + "\" value=\"" + value + "\">\n";
   return html + "</object>\n";
+}
+
+std::pair<int, int> PngSize(const std::string& path) {
+  const std::string bytes = drevtest::ReadFileBytes(path);
+  if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {0, 0};
+  const auto be = [&](std::size_t at) {
+    return (static_cast<unsigned char>(bytes[at]) << 24) | (static_cast<unsigned char>(bytes[at + 1]) << 16) |
+           (static_cast<unsigned char>(bytes[at + 2]) << 8) | static_cast<unsigned char>(bytes[at + 3]);
+  };
+  return {be(16), be(20)};
 }
 
 std::string PageOf(const std::string& body) {

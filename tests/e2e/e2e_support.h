@@ -8,6 +8,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace drev::e2e {
@@ -59,5 +60,8 @@ class E2eTest : public ::testing::Test {
 std::string ControlObject(const std::string& id, const std::vector<std::pair<std::string, std::string>>& params,
                           int width = 600, int height = 200);
 std::string PageOf(const std::string& body);
+
+// A PNG file's width and height from its header; {0, 0} when it is no PNG.
+std::pair<int, int> PngSize(const std::string& path);
 
 }  // namespace drev::e2e

@@ -34,16 +34,6 @@ class PageTest : public E2eTest {
     setup.addressBase = 140;
     return setup;
   }
-  // The PNG's width and height from its header.
-  static std::pair<int, int> PngSize(const std::string& path) {
-    std::string bytes = drevtest::ReadFileBytes(path);
-    if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return {0, 0};
-    const auto be = [&](std::size_t at) {
-      return (static_cast<unsigned char>(bytes[at]) << 24) | (static_cast<unsigned char>(bytes[at + 1]) << 16) |
-             (static_cast<unsigned char>(bytes[at + 2]) << 8) | static_cast<unsigned char>(bytes[at + 3]);
-    };
-    return {be(16), be(20)};
-  }
 };
 
 TEST_F(PageTest, ThePropertySetChoosesTheUploadHostAndPathThatScriptReadsBack) {
