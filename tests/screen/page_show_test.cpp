@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/base/types.h"
 #include "platform/gdi/surface.h"
@@ -73,6 +76,30 @@ class PageShowTest : public ::testing::Test {
     fs::remove_all(dir_, ignored);
   }
 
+  // What `drevhost show` runs with: this display, the test's registry, no desktop settings.
+  std::map<std::string, std::string> ShowEnv() const {
+    return {{"DISPLAY", display_}, {"DREV_REGISTRY", registry_}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}};
+  }
+
+  // `drevhost show` of a page titled `title`: a "Send files" button that uploads to the receiver,
+  // then the button `second` (its whole element), then the control, with a 16 MB file dropped into
+  // the list; the run prints "eval 1" once the file is in.
+  std::vector<std::string> ShowSlowPage(const std::string& name, const std::string& title, const std::string& second,
+                                        const drevtest::ReceiverProcess& receiver) {
+    const std::string big = (dir_ / "big.bin").string();
+    std::ofstream(big, std::ios::binary) << std::string(16 * 1024 * 1024, 'x');
+    std::ofstream(dir_ / name) << R"html(<!DOCTYPE html>
+<html><head><meta charset="utf-8"><title>)html" << title << R"html(</title></head><body>
+<button id="send" onclick="up.SetMaxUploadSize(100000000); up.UploadFiles()">Send files</button>)html" << second << R"html(
+<p><object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150">
+<param name="Normal_ServerName" value=")html" << receiver.Address() << R"html(">
+<param name="Normal_UploadURL" value="/upload">
+</object></p>
+</body></html>
+)html";
+    return {Bin("drevhost"), "show", (dir_ / name).string(), "--drop", big, "--eval", "up.GetFileCount('ATTACH_FILE')"};
+  }
+
   std::string display_;
   fs::path dir_;
   std::string registry_;
@@ -82,7 +109,7 @@ TEST_F(PageShowTest, AClickOnThePagesButtonPicksAFileInTheChooserAndTheCloseButt
   const std::string picked = (dir_ / "picked.txt").string();
   std::ofstream(picked) << "eleven byte";
   Child show({Bin("drevhost"), "show", (dir_ / "page.html").string(), "--eval", "document.getElementById('count').value"},
-             {{"DISPLAY", display_}, {"DREV_REGISTRY", registry_}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+             ShowEnv());
   ASSERT_TRUE(show.WaitFor("eval none")) << "the page's scripts did not run";
   const unsigned long window = FindXWindow("^DREV page on screen$");
   ASSERT_NE(window, 0u) << "the page's window is not on the screen";
@@ -122,19 +149,9 @@ TEST_F(PageShowTest, AClickOnThePagesButtonPicksAFileInTheChooserAndTheCloseButt
 TEST_F(PageShowTest, TheWindowManagersCloseEndsTheRunWithZeroButNotWhileABoxOrTheProgressDialogIsUp) {
   // 16 MB read at 1 MB a second: the progress dialog stays up while the test closes around it.
   drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{"--read-rate", "1000000"}, false, 134});
-  const std::string big = (dir_ / "big.bin").string();
-  std::ofstream(big, std::ios::binary) << std::string(16 * 1024 * 1024, 'x');
-  std::ofstream(dir_ / "close.html") << R"html(<!DOCTYPE html>
-<html><head><meta charset="utf-8"><title>DREV close test</title></head><body>
-<button id="send" onclick="up.SetMaxUploadSize(100000000); up.UploadFiles()">Send files</button><button id="bad" onclick="noSuchFunction()">Broken one</button>
-<p><object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150">
-<param name="Normal_ServerName" value=")html" << receiver.Address() << R"html(">
-<param name="Normal_UploadURL" value="/upload">
-</object></p>
-</body></html>
-)html";
-  Child show({Bin("drevhost"), "show", (dir_ / "close.html").string(), "--drop", big, "--eval", "up.GetFileCount('ATTACH_FILE')"},
-             {{"DISPLAY", display_}, {"DREV_REGISTRY", registry_}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+  Child show(ShowSlowPage("close.html", "DREV close test",
+                          R"b(<button id="bad" onclick="noSuchFunction()">Broken one</button>)b", receiver),
+             ShowEnv());
   ASSERT_TRUE(show.WaitFor("eval 1")) << "the file was not dropped";
   const unsigned long window = FindXWindow("^DREV close test$");
   ASSERT_NE(window, 0u);
@@ -179,19 +196,9 @@ int Differing(const plat::gdi::Surface& a, const plat::gdi::Surface& b, const pl
 
 TEST_F(PageShowTest, ByKeyboardAloneTabMovesTheFocusMarkEnterSendsEscapeCancelsAndSpaceCloses) {
   drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{"--read-rate", "1000000"}, false, 135});
-  const std::string big = (dir_ / "big.bin").string();
-  std::ofstream(big, std::ios::binary) << std::string(16 * 1024 * 1024, 'x');
-  std::ofstream(dir_ / "keys.html") << R"html(<!DOCTYPE html>
-<html><head><meta charset="utf-8"><title>DREV keys</title></head><body>
-<button id="send" onclick="up.SetMaxUploadSize(100000000); up.UploadFiles()">Send files</button><button id="close" onclick="window.close()">Close page</button>
-<p><object id="up" classid="clsid:6B1E2A41-3C57-4D8E-9A21-5F0C7D3E8B11" width="500" height="150">
-<param name="Normal_ServerName" value=")html" << receiver.Address() << R"html(">
-<param name="Normal_UploadURL" value="/upload">
-</object></p>
-</body></html>
-)html";
-  Child show({Bin("drevhost"), "show", (dir_ / "keys.html").string(), "--drop", big, "--eval", "up.GetFileCount('ATTACH_FILE')"},
-             {{"DISPLAY", display_}, {"DREV_REGISTRY", registry_}, {"GSETTINGS_BACKEND", "memory"}, {"NO_AT_BRIDGE", "1"}});
+  Child show(ShowSlowPage("keys.html", "DREV keys", R"b(<button id="close" onclick="window.close()">Close page</button>)b",
+                          receiver),
+             ShowEnv());
   ASSERT_TRUE(show.WaitFor("eval 1"));
   const unsigned long window = FindXWindow("^DREV keys$");
   ASSERT_NE(window, 0u);

@@ -99,6 +99,16 @@ class ScreenTest : public ::testing::Test {
     ASSERT_TRUE(host_->WaitFor("result AttachFiles"));
   }
 
+  // A control pointed at the receiver, a 16 MB file in its list and UploadFiles called: with a
+  // receiver that reads slowly, the progress dialog stays up for the test to act on.
+  void StartSlowUpload(const drevtest::ReceiverProcess& receiver) {
+    Host({{"Normal_ServerName", receiver.Address()}, {"Normal_UploadURL", "/upload"}});
+    Attach({File("big.bin", 16 * 1024 * 1024)});
+    host_->Send("call SetMaxUploadSize 100000000");
+    ASSERT_TRUE(host_->WaitFor("result SetMaxUploadSize"));
+    host_->Send("call UploadFiles");
+  }
+
   int CountSeen(const std::string& prefix) const {
     int n = 0;
     for (const auto& line : host_->Seen()) n += line.rfind(prefix, 0) == 0;
@@ -294,11 +304,7 @@ TEST_F(ScreenTest, CancelPressedWithPointerEndsSlowUpload) {
   // 16 MB at 1 MB a second (more than the loopback's socket buffers hold): some fifteen seconds, of
   // which the test waits a few.
   drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{"--read-rate", "1000000"}, false, 131});
-  Host({{"Normal_ServerName", receiver.Address()}, {"Normal_UploadURL", "/upload"}});
-  Attach({File("big.bin", 16 * 1024 * 1024)});
-  host_->Send("call SetMaxUploadSize 100000000");
-  ASSERT_TRUE(host_->WaitFor("result SetMaxUploadSize"));
-  host_->Send("call UploadFiles");
+  StartSlowUpload(receiver);
   unsigned long dialog = FindXWindow("^Drev Upload$");
   ASSERT_NE(dialog, 0u) << "no progress dialog on the screen";
   std::this_thread::sleep_for(2500ms);
@@ -332,11 +338,7 @@ TEST_F(ScreenTest, CancelPressedWithPointerEndsSlowUpload) {
 
 TEST_F(ScreenTest, EscapeInProgressDialogCancelsUpload) {
   drevtest::ReceiverProcess receiver(drevtest::ReceiverSetup{{"--read-rate", "1000000"}, false, 132});
-  Host({{"Normal_ServerName", receiver.Address()}, {"Normal_UploadURL", "/upload"}});
-  Attach({File("big.bin", 16 * 1024 * 1024)});
-  host_->Send("call SetMaxUploadSize 100000000");
-  ASSERT_TRUE(host_->WaitFor("result SetMaxUploadSize"));
-  host_->Send("call UploadFiles");
+  StartSlowUpload(receiver);
   unsigned long dialog = FindXWindow("^Drev Upload$");
   ASSERT_NE(dialog, 0u);
   std::this_thread::sleep_for(1000ms);
