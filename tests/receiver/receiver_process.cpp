@@ -66,6 +66,16 @@ std::string UniqueLoopbackAddress(unsigned char base) {
   return "127." + std::to_string(base) + "." + std::to_string(x) + "." + std::to_string(n % 250 + 2);
 }
 
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 0xF];
+  }
+  return hex;
+}
+
 std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -61,4 +61,7 @@ ReceiverExit RunReceiverToEnd(const std::vector<std::string>& args, std::optiona
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& path);
 
+// Bytes as lower-case hex, two digits a byte: how the receiver's "...Hex" members give what it received.
+std::string Hex(const std::string& bytes);
+
 }  // namespace drevtest

@@ -20,6 +20,7 @@ namespace {
 
 using drevtest::ReceiverProcess;
 using drevtest::ReceiverSetup;
+using drevtest::Hex;
 using nlohmann::json;
 
 constexpr const char* kBoundary = "--Velmora.Boundary0029482318BE";
@@ -46,16 +47,6 @@ std::string Pattern(std::size_t size) {
   std::string bytes(size, '\0');
   for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 131 + i / 977) & 0xFF);
   return bytes;
-}
-
-std::string Hex(const std::string& bytes) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char c : bytes) {
-    hex += kDigits[c >> 4];
-    hex += kDigits[c & 0xF];
-  }
-  return hex;
 }
 
 // The receiver prints its line for a dropped connection after the client may have seen the reset.

@@ -26,22 +26,12 @@ namespace drev::testing {
 namespace {
 
 using drevtest::ReceiverProcess;
+using drevtest::Hex;
 using nlohmann::json;
 using Names = std::vector<std::string>;
 namespace pw = plat::win;
 
 const Names kFinished{"StartUpload", "ChangeFileList", "OnContentReceived"};
-
-// The receiver's "...Hex" members: the exact bytes it received, as lower-case hex.
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char byte : bytes) {
-    hex += digits[byte >> 4];
-    hex += digits[byte & 15];
-  }
-  return hex;
-}
 
 int CountOf(const std::string& text, const std::string& part) {
   int count = 0;

@@ -16,19 +16,9 @@ namespace drev::testing {
 namespace {
 
 using drevtest::ReceiverProcess;
+using drevtest::Hex;
 using nlohmann::json;
 using Names = std::vector<std::string>;
-
-// The receiver's "...Hex" members: the exact bytes it received, as lower-case hex.
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789abcdef";
-  std::string hex;
-  for (unsigned char byte : bytes) {
-    hex += digits[byte >> 4];
-    hex += digits[byte & 15];
-  }
-  return hex;
-}
 
 // tests/session/data/strict_form_server.py on port 80 of a fresh loopback address, for the life of
 // the object.
