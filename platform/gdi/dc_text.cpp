@@ -301,7 +301,7 @@ BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const {
   metrics->tmDescent = fm.descent;
   metrics->tmInternalLeading = std::max<LONG>(0, fm.height - static_cast<LONG>(EmPixels(lf) + 0.5));
   metrics->tmExternalLeading = 0;
-  metrics->tmAveCharWidth = fm.aveCharWidth;
+  metrics->tmAveCharWidth = AverageCharWidth(lf);
   metrics->tmMaxCharWidth = fm.maxCharWidth;
   metrics->tmWeight = lf.lfWeight <= 0 ? FW_NORMAL : lf.lfWeight;
   return TRUE;

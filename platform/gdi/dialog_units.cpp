@@ -1,4 +1,4 @@
-// Dialog base units from pango's measure of the alphabet, kept per font.
+// Dialog base units from the advances of the alphabet in the font, kept per font.
 #include "platform/gdi/dialog_units.h"
 
 #include <mutex>
@@ -12,8 +12,7 @@ namespace {
 
 SIZE Measure(const LOGFONT& lf) {
   static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-  LayoutPtr layout = NewLayout(lf, kAlphabet);
-  int width = LayoutWidth(layout.get());
+  int width = AdvanceWidth(lf, kAlphabet);
   return SIZE{(width / 26 + 1) / 2, MetricsOf(lf).height};
 }
 

@@ -127,15 +127,26 @@ FontDescriptionPtr FamilyDescription(const LOGFONT& lf, double em) {
   return d;
 }
 
-// Ascent and descent in pixels (unrounded) of the primary font of a description.
+// Ascent and descent in pixels (unrounded) of the primary font of a description. They are the
+// face's extents as pango itself takes them for its metrics, read from the font's HarfBuzz face:
+// pango's full metrics also lay out a sample text of the language to find an average character
+// width, which loads and hints a dozen glyphs and is not needed here. A slanted face may be an
+// upright one drawn through a matrix, whose extents pango scales: those take pango's own metrics.
 std::pair<double, double> RawMetrics(const PangoFontDescription* d) {
   PangoFont* font = pango_context_load_font(ThreadContext(), d);
   if (font == nullptr) return {0.8 * pango_font_description_get_size(d) / PANGO_SCALE,
                                0.2 * pango_font_description_get_size(d) / PANGO_SCALE};
-  PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
-  std::pair<double, double> out{static_cast<double>(pango_font_metrics_get_ascent(m)) / PANGO_SCALE,
-                                static_cast<double>(pango_font_metrics_get_descent(m)) / PANGO_SCALE};
-  pango_font_metrics_unref(m);
+  std::pair<double, double> out;
+  hb_font_t* shaper = pango_font_description_get_style(d) == PANGO_STYLE_NORMAL ? pango_font_get_hb_font(font) : nullptr;
+  hb_font_extents_t extents{};
+  if (shaper != nullptr && hb_font_get_h_extents(shaper, &extents)) {
+    out = {static_cast<double>(extents.ascender) / PANGO_SCALE, static_cast<double>(-extents.descender) / PANGO_SCALE};
+  } else {
+    PangoFontMetrics* m = pango_font_get_metrics(font, nullptr);
+    out = {static_cast<double>(pango_font_metrics_get_ascent(m)) / PANGO_SCALE,
+           static_cast<double>(pango_font_metrics_get_descent(m)) / PANGO_SCALE};
+    pango_font_metrics_unref(m);
+  }
   g_object_unref(font);
   return out;
 }
@@ -165,13 +176,23 @@ FontMetrics MetricsOf(const LOGFONT& lf) {
   out.ascent = static_cast<int>(std::lround(ascent));
   out.height = std::max(1, static_cast<int>(std::lround(ascent + descent)));
   out.descent = out.height - out.ascent;
-  PangoFontMetrics* m = pango_context_get_metrics(ThreadContext(), d.get(), nullptr);
-  out.aveCharWidth = static_cast<int>(std::lround(
-      static_cast<double>(pango_font_metrics_get_approximate_char_width(m)) / PANGO_SCALE));
   out.maxCharWidth = static_cast<int>(std::lround(EmPixels(lf)));
-  pango_font_metrics_unref(m);
   cache.emplace(key, out);
   return out;
+}
+
+int AverageCharWidth(const LOGFONT& lf) {
+  using Key = std::tuple<std::string, LONG, LONG, BYTE>;
+  thread_local std::map<Key, int> cache;
+  Key key{lf.lfFaceName, lf.lfHeight, lf.lfWeight, lf.lfItalic};
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  FontDescriptionPtr d = DescriptionOf(lf);
+  PangoFontMetrics* m = pango_context_get_metrics(ThreadContext(), d.get(), nullptr);
+  int width = static_cast<int>(
+      std::lround(static_cast<double>(pango_font_metrics_get_approximate_char_width(m)) / PANGO_SCALE));
+  pango_font_metrics_unref(m);
+  cache.emplace(key, width);
+  return width;
 }
 
 namespace {
@@ -212,6 +233,32 @@ int LayoutWidth(PangoLayout* layout) {
   PangoRectangle logical;
   pango_layout_get_extents(layout, nullptr, &logical);
   return static_cast<int>(std::ceil(static_cast<double>(logical.width) / PANGO_SCALE - 1e-6));
+}
+
+int AdvanceWidth(const LOGFONT& lf, std::string_view utf8) {
+  // Itemized and shaped as a layout would do it (the same fonts, the same rounding of positions),
+  // then the advances summed: a layout also finds every line's extents, which loads and hints each
+  // glyph's outline, and a width needs none of that.
+  PangoContext* context = ThreadContext();
+  PangoAttrList* attrs = pango_attr_list_new();
+  pango_attr_list_insert(attrs, pango_attr_font_desc_new(ThreadDescription(lf)));
+  const int length = static_cast<int>(utf8.size());
+  GList* items = pango_itemize(context, utf8.data(), 0, length, attrs, nullptr);
+  pango_attr_list_unref(attrs);
+  const PangoShapeFlags flags =
+      pango_context_get_round_glyph_positions(context) ? PANGO_SHAPE_ROUND_POSITIONS : PANGO_SHAPE_NONE;
+  PangoGlyphString* glyphs = pango_glyph_string_new();
+  long width = 0;
+  for (GList* l = items; l != nullptr; l = l->next) {
+    auto* item = static_cast<PangoItem*>(l->data);
+    pango_shape_with_flags(utf8.data() + item->offset, item->length, utf8.data(), length, &item->analysis, glyphs,
+                           flags);
+    width += pango_glyph_string_get_width(glyphs);
+    pango_item_free(item);
+  }
+  pango_glyph_string_free(glyphs);
+  g_list_free(items);
+  return static_cast<int>(std::ceil(static_cast<double>(width) / PANGO_SCALE - 1e-6));
 }
 
 }  // namespace plat::gdi

@@ -18,7 +18,6 @@ struct FontMetrics {
   int ascent = 0;
   int descent = 0;
   int height = 0;
-  int aveCharWidth = 0;
   int maxCharWidth = 0;
 };
 
@@ -51,7 +50,16 @@ PangoContext* ThreadContext();
 // underline (the prefix character of a menu-style text), or npos.
 LayoutPtr NewLayout(const LOGFONT& lf, std::string_view utf8, std::size_t underline = std::string::npos);
 
+// The font's average character width in pixels (pango's approximate character width for the
+// thread's language), kept per thread and font. Apart from MetricsOf: finding it lays out a sample
+// text, which loads and hints a dozen glyphs, and only text metrics report it.
+int AverageCharWidth(const LOGFONT& lf);
+
 // Width of a layout's widest line in pixels, rounded up.
 int LayoutWidth(PangoLayout* layout);
+
+// Width in pixels, rounded up, of `utf8` laid out on one line in `lf`'s font: what LayoutWidth
+// gives for its layout when the text holds no line break, without loading any glyph's outline.
+int AdvanceWidth(const LOGFONT& lf, std::string_view utf8);
 
 }  // namespace plat::gdi

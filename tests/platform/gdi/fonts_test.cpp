@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include <fontconfig/fontconfig.h>
+
 #include "platform/gdi/dialog_units.h"
 #include "platform/gdi/fonts.h"
 
@@ -28,11 +30,31 @@ int ConfigLoads(const std::string& trace) {
   return loads;
 }
 
+// The configuration files the current configuration knows of: those it loaded, and those it only
+// read the descriptions of (the templates FcInit also parses, listed as not enabled).
+std::pair<int, int> LoadedAndTemplateFiles() {
+  FcConfig* config = FcConfigGetCurrent();
+  FcConfigFileInfoIter it;
+  FcConfigFileInfoIterInit(config, &it);
+  int loaded = 0, templates = 0;
+  do {
+    FcChar8* name = nullptr;
+    FcChar8* description = nullptr;
+    FcBool enabled = FcFalse;
+    if (!FcConfigFileInfoIterGet(config, &it, &name, &description, &enabled)) break;
+    ++(enabled ? loaded : templates);
+    FcStrFree(name);
+    FcStrFree(description);
+  } while (FcConfigFileInfoIterNext(config, &it));
+  return {loaded, templates};
+}
+
 // In a fresh process (fontconfig must not have started yet): begins the fonts' start, then uses
-// fonts at once on four threads; reports the loads of the configuration and whether every thread
-// got the same dialog units.
-[[noreturn]] void UseFontsRightAfterPreparing(const std::string& tracePath) {
-  setenv("FC_DEBUG", "1024", 1);
+// fonts at once on four threads; reports the loads of the configuration (seen in fontconfig's
+// FC_DEBUG=1024 trace when `traced`, otherwise counted as the files the configuration holds) and
+// whether every thread got the same dialog units.
+[[noreturn]] void UseFontsRightAfterPreparing(const std::string& tracePath, bool traced) {
+  if (traced) setenv("FC_DEBUG", "1024", 1);
   std::fflush(stdout);
   int trace = open(tracePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   dup2(trace, 1);  // fontconfig writes its trace to standard output
@@ -53,7 +75,13 @@ int ConfigLoads(const std::string& trace) {
   text << in.rdbuf();
   bool same = units[0].cx > 0 && units[0].cy > 0;
   for (const SIZE& u : units) same = same && u.cx == units[0].cx && u.cy == units[0].cy;
-  std::fprintf(stderr, "config loads %d, same units %s\n", ConfigLoads(text.str()), same ? "yes" : "no");
+  if (traced) {
+    std::fprintf(stderr, "config loads %d, same units %s\n", ConfigLoads(text.str()), same ? "yes" : "no");
+  } else {
+    auto [loaded, templates] = LoadedAndTemplateFiles();
+    std::fprintf(stderr, "files loaded %s, templates %d, same units %s\n", loaded > 1 ? "yes" : "no", templates,
+                 same ? "yes" : "no");
+  }
   std::fflush(stderr);
   std::_Exit(0);
 }
@@ -62,8 +90,13 @@ TEST(FontStart, FontsUsedAtOnceWaitForThePreparedStartAndTheConfigurationIsReadO
   GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process: no fonts started in it yet
   char pattern[] = "/tmp/drev-fonts-XXXXXX";
   const std::string dir = mkdtemp(pattern);
-  EXPECT_EXIT(UseFontsRightAfterPreparing(dir + "/trace"), ::testing::ExitedWithCode(0),
+  // With fontconfig's trace asked for, its own initialisation reads the configuration, once.
+  EXPECT_EXIT(UseFontsRightAfterPreparing(dir + "/trace", true), ::testing::ExitedWithCode(0),
               "config loads 1, same units yes");
+  // Without, the configuration is read once without the templates' descriptions, and nothing
+  // initialised fontconfig again after it (that would have read them).
+  EXPECT_EXIT(UseFontsRightAfterPreparing(dir + "/trace", false), ::testing::ExitedWithCode(0),
+              "files loaded yes, templates 0, same units yes");
   std::remove((dir + "/trace").c_str());
   rmdir(dir.c_str());
 }
