@@ -49,6 +49,10 @@ class CProgressDlg : public plat::win::CDialog {
   static constexpr plat::win::UINT_PTR TIMER_KEEPALIVE = 1525;
   static constexpr plat::win::UINT_PTR TIMER_POLL = 1526;
   static constexpr plat::UINT kPollMs = 200;
+  // The bar follows the worker's position at most once in this many milliseconds (TIMER_BAR shows
+  // the latest position at the end of a frame that already showed one).
+  static constexpr plat::win::UINT_PTR TIMER_BAR = 1527;
+  static constexpr plat::UINT kBarFrameMs = 16;
   static constexpr plat::UINT kKeepAliveMs = 3'000'000;  // 50 minutes
   // The longest the user-interface thread waits for a keep-alive request when the upload ends.
   static constexpr plat::DWORD kKeepAliveWaitMs = 300;
@@ -138,6 +142,9 @@ class CProgressDlg : public plat::win::CDialog {
   // The worker's report of a block outside the run of the position it last reported.
   void ReportNewPosition(plat::DWORD total, plat::DWORD sent);
   void OnKeepAliveTimer();
+  // UM_BAR_POSITION: the bar to the worker's latest position now, or at the end of the frame.
+  void ShowBarPosition();
+  void SetBarNow(std::uint64_t now);
   void OnCancelButton();
   void StopTimers();
   void EndWorker();
@@ -159,6 +166,9 @@ class CProgressDlg : public plat::win::CDialog {
   CGradientProgressCtrl m_ctlProgress;      // control 204
   std::atomic<int> m_nBarPos{0};            // the position the worker last reported
   PercentRun m_percentRun;                  // the worker's own (only its thread uses it)
+  std::uint64_t m_nBarShownAt = 0;          // when the bar last took a position (user-interface thread)
+  bool m_bBarShown = false;                 // it took one since the dialog started
+  bool m_bBarTimerSet = false;              // TIMER_BAR will show the latest position
   // The last (total, sent) the worker reported, total in the high 32 bits; valid once
   // m_bProgressReported is set. Read by the user-interface thread when it shows the text.
   std::atomic<std::uint64_t> m_nProgress{0};

@@ -50,6 +50,50 @@ TEST_F(UploadTest, TheDialogShowsProgressWhileASlowReceiverHoldsTheUpload) {
   EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
 }
 
+// Handles the thread's messages for `ms` of real time, as its loop would.
+void PumpFor(int ms) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < until) {
+    pw::MSG msg;
+    while (pw::PeekMessage(&msg, nullptr, 0, 0, pw::PM_REMOVE)) {
+      pw::TranslateMessage(&msg);
+      pw::DispatchMessage(&msg);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+}
+
+TEST_F(UploadTest, TheBarTakesAtMostOnePositionAFrameAndTheLatestAtTheFramesEnd) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("slow.bin", 12 * kMiB)});
+  pw::ManualClock clock;  // a frame lasts until the test moves the clock on
+  std::thread driver([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    pw::AdvanceClock(20);  // the watcher's first tick, with the upload under way
+  });
+  int held = -1, stillHeld = -1, next = -1;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (held >= 0) return;
+    PumpFor(100);  // what was due at this time is shown
+    held = DialogWatcher::BarPos(dialog);
+    PumpFor(600);  // the worker posts new positions (about 4 % of the file a second)...
+    stillHeld = DialogWatcher::BarPos(dialog);  // ...but the frame has not ended
+    pw::AdvanceClock(CProgressDlg::kBarFrameMs);
+    PumpFor(100);
+    next = DialogWatcher::BarPos(dialog);  // the frame's end shows the latest
+  });
+
+  EXPECT_TRUE(UploadFiles());
+  driver.join();
+
+  EXPECT_GE(held, 0);
+  EXPECT_EQ(stillHeld, held);
+  EXPECT_GT(next, held);
+  EXPECT_LT(next, 100);
+  EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
+}
+
 TEST_F(UploadTest, TheTransferNeverWaitsForTheUserInterfaceThread) {
   ReceiverProcess receiver(SlowReceiver());
   Place(receiver.Address());
