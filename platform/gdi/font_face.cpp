@@ -164,35 +164,41 @@ double EmPixels(const LOGFONT& lf) {
 
 FontDescriptionPtr DescriptionOf(const LOGFONT& lf) { return FamilyDescription(lf, EmPixels(lf)); }
 
-FontMetrics MetricsOf(const LOGFONT& lf) {
-  // Drawing asks for the same few fonts over and over: keep each thread's answers.
+namespace {
+
+// Drawing asks for the same few fonts over and over: each thread keeps its answers per face,
+// height, weight and slant (one table per kind of answer).
+template <class Answer, class Find>
+Answer KeptPerFont(const LOGFONT& lf, Find find) {
   using Key = std::tuple<std::string, LONG, LONG, BYTE>;
-  thread_local std::map<Key, FontMetrics> cache;
+  thread_local std::map<Key, Answer> cache;
   Key key{lf.lfFaceName, lf.lfHeight, lf.lfWeight, lf.lfItalic};
   if (auto it = cache.find(key); it != cache.end()) return it->second;
-  FontDescriptionPtr d = DescriptionOf(lf);
-  auto [ascent, descent] = RawMetrics(d.get());
-  FontMetrics out;
-  out.ascent = static_cast<int>(std::lround(ascent));
-  out.height = std::max(1, static_cast<int>(std::lround(ascent + descent)));
-  out.descent = out.height - out.ascent;
-  out.maxCharWidth = static_cast<int>(std::lround(EmPixels(lf)));
-  cache.emplace(key, out);
-  return out;
+  return cache.emplace(std::move(key), find()).first->second;
+}
+
+}  // namespace
+
+FontMetrics MetricsOf(const LOGFONT& lf) {
+  return KeptPerFont<FontMetrics>(lf, [&lf] {
+    auto [ascent, descent] = RawMetrics(DescriptionOf(lf).get());
+    FontMetrics out;
+    out.ascent = static_cast<int>(std::lround(ascent));
+    out.height = std::max(1, static_cast<int>(std::lround(ascent + descent)));
+    out.descent = out.height - out.ascent;
+    out.maxCharWidth = static_cast<int>(std::lround(EmPixels(lf)));
+    return out;
+  });
 }
 
 int AverageCharWidth(const LOGFONT& lf) {
-  using Key = std::tuple<std::string, LONG, LONG, BYTE>;
-  thread_local std::map<Key, int> cache;
-  Key key{lf.lfFaceName, lf.lfHeight, lf.lfWeight, lf.lfItalic};
-  if (auto it = cache.find(key); it != cache.end()) return it->second;
-  FontDescriptionPtr d = DescriptionOf(lf);
-  PangoFontMetrics* m = pango_context_get_metrics(ThreadContext(), d.get(), nullptr);
-  int width = static_cast<int>(
-      std::lround(static_cast<double>(pango_font_metrics_get_approximate_char_width(m)) / PANGO_SCALE));
-  pango_font_metrics_unref(m);
-  cache.emplace(key, width);
-  return width;
+  return KeptPerFont<int>(lf, [&lf] {
+    PangoFontMetrics* m = pango_context_get_metrics(ThreadContext(), DescriptionOf(lf).get(), nullptr);
+    int width = static_cast<int>(
+        std::lround(static_cast<double>(pango_font_metrics_get_approximate_char_width(m)) / PANGO_SCALE));
+    pango_font_metrics_unref(m);
+    return width;
+  });
 }
 
 namespace {
