@@ -83,7 +83,8 @@ class CProgressDlg : public plat::win::CDialog {
   // progress text is formatted from it by the user-interface thread when it shows the text (the
   // poll timer, and the end of the upload), so what the user sees is unchanged. Never waits for the
   // user-interface thread: a changed position (at most 101 times an upload) is posted to the
-  // dialog, which sets the bar on its own thread, so the bar's repaint does not hold up the transfer.
+  // dialog, which sets the bar on its own thread (at most once a kBarFrameMs frame), so the bar's
+  // repaint does not hold up the transfer.
   static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
 
   // The failure routine the worker calls on its own thread when its run failed, before it signals
