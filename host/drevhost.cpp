@@ -190,6 +190,8 @@ int RunCommand(std::span<const std::string> args) {
   std::optional<Page> page;
   if (auto status = ReadPageAndActions(args, actions, page)) return *status;
   std::string error;
+  // No screen shows these windows: they are painted only for a snapshot.
+  plat::win::PaintOnlyWhenRead(true);
 
   PageOutput output;
   MessageBoxPrinter boxes(output);
@@ -268,6 +270,8 @@ int ShowCommand(std::span<const std::string> args) {
                  error.c_str(), args.front().c_str());
     return kNoDisplay;
   }
+  // Off screen the page's windows are painted only for a snapshot.
+  if (headless) plat::win::PaintOnlyWhenRead(true);
 
   PageOutput output;
   // On screen a message box is shown and answered by the person; its line is printed all the same.

@@ -138,6 +138,7 @@ bool Paintable(const Wnd& w) { return !w.update.IsEmpty() && w.redraw && Visible
 
 // With the lock held: a window of this thread to send WM_PAINT to, ancestors before descendants.
 HWND PaintCandidate(ThreadQueue& me, HWND filter) {
+  if (PaintsWaitForReader()) return nullptr;
   std::erase_if(me.dirty, [](HWND h) {
     Wnd* w = Find(h);
     return !w || w->update.IsEmpty();

@@ -50,4 +50,12 @@ BOOL SnapshotWindow(HWND hwnd, const std::string& utf8PngPath);
 // CLR_INVALID outside the window. For tests.
 COLORREF GetWindowPixel(HWND hwnd, int x, int y);
 
+// For a process whose windows no screen shows (a page run without a display): with `on`, windows
+// are painted only when their pixels are read. The message loop sends no WM_PAINT, UpdateWindow and
+// RedrawWindow's RDW_UPDATENOW paint nothing and scroll bars are not drawn as they move; update areas
+// are still kept. SnapshotWindow paints the window afresh as it always does, and GetWindowPixel then
+// paints the whole top-level window afresh, so what they read is what painting all along would have
+// left. Off until switched on; switch it before windows are made.
+void PaintOnlyWhenRead(bool on);
+
 }  // namespace plat::win

@@ -259,6 +259,7 @@ LRESULT DefPaintMessage(HWND hwnd, UINT msg, WPARAM wParam) {
 
 BOOL SnapshotWindow(HWND hwnd, const std::string& utf8PngPath) {
   if (!IsWindowVisible(hwnd)) return FALSE;
+  ReadingPixels reading;
   RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
   std::shared_ptr<gdi::Surface> source;
   RECT area{};
@@ -281,7 +282,13 @@ BOOL SnapshotWindow(HWND hwnd, const std::string& utf8PngPath) {
 COLORREF GetWindowPixel(HWND hwnd, int x, int y) {
   HWND root = GetAncestor(hwnd, GA_ROOT);
   if (!root) return gdi::CLR_INVALID;
-  UpdateWindow(root);
+  {
+    // Painted only when read: nothing since the last read has been painted, the frames included.
+    const bool afresh = PaintsWaitForReader();
+    ReadingPixels reading;
+    if (afresh) RedrawWindow(root, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    else UpdateWindow(root);
+  }
   auto lock = Lock();
   Wnd* w = Find(hwnd);
   if (!w) return gdi::CLR_INVALID;

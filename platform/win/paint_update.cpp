@@ -1,5 +1,6 @@
 // Update areas: invalidating, validating and painting what is pending, parents before children.
 #include <algorithm>
+#include <atomic>
 
 #include "platform/gdi/objects.h"
 #include "platform/win/message.h"
@@ -12,6 +13,9 @@ namespace plat::win {
 using namespace detail;
 
 namespace {
+
+std::atomic<bool> g_paintOnlyWhenRead{false};
+thread_local int t_readingPixels = 0;
 
 RECT Union(const RECT& a, const RECT& b) {
   if (a.IsEmpty()) return b;
@@ -66,6 +70,11 @@ void Collect(Wnd& w, std::vector<HWND>& out) {
 
 namespace detail {
 
+bool PaintsWaitForReader() { return t_readingPixels == 0 && g_paintOnlyWhenRead.load(std::memory_order_relaxed); }
+
+ReadingPixels::ReadingPixels() { ++t_readingPixels; }
+ReadingPixels::~ReadingPixels() { --t_readingPixels; }
+
 void InvalidateChildrenUnder(Wnd& w, const RECT& area, bool erase) { MarkChildren(w, area, erase); }
 
 bool AcceptsInvalidation(HWND hwnd) {
@@ -101,12 +110,15 @@ BOOL ValidateRect(HWND hwnd, const RECT* rect) {
   return TRUE;
 }
 
+void PaintOnlyWhenRead(bool on) { g_paintOnlyWhenRead.store(on, std::memory_order_relaxed); }
+
 BOOL UpdateWindow(HWND hwnd) {
   std::vector<HWND> order;
   {
     auto lock = Lock();
     Wnd* w = Find(hwnd);
     if (!w || w->queue != CurrentQueue()) return FALSE;
+    if (PaintsWaitForReader()) return TRUE;  // the update areas wait for the reader
     Collect(*w, order);
   }
   for (HWND h : order) {

@@ -25,6 +25,7 @@ void RedrawBar(HWND hwnd) {
     auto lock = Lock();
     Wnd* w = Find(hwnd);
     if (!w || w->destroying || !w->redraw || !(w->style & WS_VSCROLL) || !VisibleChain(*w)) return;
+    if (PaintsWaitForReader()) return;  // a reader of the pixels repaints the frames afresh
   }
   SendMessage(hwnd, WM_NCPAINT, 1, 0);
 }

@@ -181,6 +181,17 @@ int CaptionHeight(DWORD style);
 RECT ClientArea(const Wnd& w);
 POINT ClientOriginOnScreen(const Wnd& w);
 bool VisibleChain(const Wnd& w);
+// Whether paints wait for a reader of the pixels (PaintOnlyWhenRead) on the calling thread now:
+// not while a ReadingPixels is alive on it.
+bool PaintsWaitForReader();
+// While alive, the calling thread paints as usual even when paints wait for a reader.
+class ReadingPixels {
+ public:
+  ReadingPixels();
+  ~ReadingPixels();
+  ReadingPixels(const ReadingPixels&) = delete;
+  ReadingPixels& operator=(const ReadingPixels&) = delete;
+};
 // The top-level ancestor (the window itself when it has no parent).
 Wnd* RootOf(Wnd& w);
 

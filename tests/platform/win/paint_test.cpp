@@ -1,5 +1,5 @@
 // Painting: update areas, erase before paint, paints after everything else, clipping of children,
-// the redraw lock, and snapshots.
+// the redraw lock, snapshots, and painting only when the pixels are read.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include "platform/gdi/syscolor.h"
 #include "platform/win/message.h"
 #include "platform/win/paint.h"
+#include "platform/win/scrollbar.h"
 #include "platform/win/window.h"
 #include "test_window.h"
 
@@ -124,6 +125,90 @@ TEST(Painting, SnapshotWritesTheWindowAndItsChildrenToPng) {
   EXPECT_EQ(picture->GetPixel(60, 10), kBlue);
   std::remove(path.c_str());
   DestroyWindow(parent);
+}
+
+// Switches painting to "only when read" for one test and back whatever happens.
+class PaintedOnlyWhenRead {
+ public:
+  PaintedOnlyWhenRead() { PaintOnlyWhenRead(true); }
+  ~PaintedOnlyWhenRead() { PaintOnlyWhenRead(false); }
+};
+
+TEST(Painting, PaintedOnlyWhenReadNothingPaintsUntilAReaderAndTheUpdateAreaWaits) {
+  std::vector<std::pair<HWND, UINT>> log;
+  HWND hwnd = nullptr;
+  {
+    PaintedOnlyWhenRead mode;
+    hwnd = CreateTestWindow(Filler(kRed, &log));
+    PumpPendingMessages();
+    UpdateWindow(hwnd);
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    EXPECT_TRUE(log.empty()) << "neither the loop nor UpdateWindow nor RDW_UPDATENOW painted";
+    EXPECT_EQ(GetQueueStatus(QS_PAINT), 0u);
+    EXPECT_TRUE(GetUpdateRect(hwnd, nullptr, FALSE)) << "the update area is kept for the reader";
+
+    EXPECT_EQ(GetWindowPixel(hwnd, 15, 15), kRed);
+    EXPECT_EQ(log, (std::vector<std::pair<HWND, UINT>>{{hwnd, WM_ERASEBKGND}, {hwnd, WM_PAINT}}));
+    EXPECT_FALSE(GetUpdateRect(hwnd, nullptr, FALSE));
+
+    log.clear();
+    RECT area{10, 10, 20, 20};
+    InvalidateRect(hwnd, &area, FALSE);
+    PumpPendingMessages();
+    EXPECT_TRUE(log.empty());
+  }
+  // Switched back, what waited is painted by the loop as usual.
+  PumpPendingMessages();
+  EXPECT_EQ(log, (std::vector<std::pair<HWND, UINT>>{{hwnd, WM_PAINT}}));
+  DestroyWindow(hwnd);
+}
+
+// A bordered window with a moved scroll bar over a red client and a blue child, changed after it
+// was shown (the child hidden and shown again, the bar moved), then snapshotted.
+std::unique_ptr<gdi::Surface> SnapshotOfAChangedWindow(const std::string& path) {
+  HWND parent = CreateTestWindow(Filler(kRed, nullptr), WS_POPUP | WS_VISIBLE | WS_BORDER, {0, 0, 160, 120});
+  HWND child = CreateTestWindow(Filler(kBlue, nullptr), WS_CHILD | WS_VISIBLE | WS_BORDER, {20, 20, 70, 60}, parent, 1);
+  SCROLLINFO info;
+  info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  info.nMin = 0;
+  info.nMax = 99;
+  info.nPage = 20;
+  info.nPos = 0;
+  SetScrollInfo(parent, SB_VERT, &info, TRUE);
+  PumpPendingMessages();
+  ShowWindow(child, SW_HIDE);
+  SetScrollPos(parent, SB_VERT, 60, TRUE);
+  PumpPendingMessages();
+  ShowWindow(child, SW_SHOW);
+  MoveWindow(child, 40, 30, 50, 40, TRUE);
+  PumpPendingMessages();
+  std::unique_ptr<gdi::Surface> picture;
+  if (SnapshotWindow(parent, path)) picture = gdi::Surface::FromPng(path);
+  std::remove(path.c_str());
+  DestroyWindow(parent);
+  return picture;
+}
+
+TEST(Painting, PaintedOnlyWhenReadASnapshotShowsWhatPaintingAllAlongLeaves) {
+  const std::string path = ::testing::TempDir() + "win_when_read.png";
+  auto painted = SnapshotOfAChangedWindow(path);
+  std::unique_ptr<gdi::Surface> waited;
+  {
+    PaintedOnlyWhenRead mode;
+    waited = SnapshotOfAChangedWindow(path);
+  }
+  ASSERT_NE(painted, nullptr);
+  ASSERT_NE(waited, nullptr);
+  ASSERT_EQ(waited->Width(), painted->Width());
+  ASSERT_EQ(waited->Height(), painted->Height());
+  int differing = 0;
+  for (int y = 0; y < painted->Height(); ++y)
+    for (int x = 0; x < painted->Width(); ++x)
+      if (waited->GetPixel(x, y) != painted->GetPixel(x, y)) ++differing;
+  EXPECT_EQ(differing, 0);
+  EXPECT_EQ(waited->GetPixel(50, 40), kBlue) << "the child where it was moved";
+  EXPECT_EQ(waited->GetPixel(25, 25), kRed) << "the parent where the child was";
+  EXPECT_NE(waited->GetPixel(painted->Width() - 9, 60), kRed) << "the scroll bar is drawn";
 }
 
 }  // namespace
