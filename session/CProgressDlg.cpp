@@ -181,8 +181,11 @@ void CProgressDlg::OnProgress(void* context, DWORD total, DWORD sent) {
   // The bar hears of the position only when it changes, and without this thread waiting for the
   // bar to repaint: the position is posted to the dialog, which sets it on its own thread.
   const int percent = FindPercentRun(m_percentRun, sent, total);
-  if (m_nBarPos.load(std::memory_order_relaxed) != percent && m_nBarPos.exchange(percent) != percent) {
-    pw::PostMessage(m_hDialog.load(), UM_BAR_POSITION, 0, 0);
+  if (m_nBarPos.load(std::memory_order_relaxed) != percent && m_nBarPos.exchange(percent) != percent &&
+      !m_bBarPending.exchange(true)) {
+    // Each post wakes the user-interface thread; one still to be handled (or a frame still to end)
+    // will show this position too. A post that could not be made leaves the next change to post.
+    if (!pw::PostMessage(m_hDialog.load(), UM_BAR_POSITION, 0, 0)) m_bBarPending.store(false);
   }
   // The text itself is made on the user-interface thread, at the pace it is shown.
   m_nProgress.store((std::uint64_t{total} << 32) | sent, std::memory_order_relaxed);
@@ -324,6 +327,8 @@ void CProgressDlg::ShowBarPosition() {
 }
 
 void CProgressDlg::SetBarNow(std::uint64_t now) {
+  // Cleared before the position is read: a position reported after the read posts again.
+  m_bBarPending.store(false);
   m_ctlProgress.SetPos(m_nBarPos.load());
   m_nBarShownAt = now;
   m_bBarShown = true;

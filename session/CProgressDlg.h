@@ -84,7 +84,8 @@ class CProgressDlg : public plat::win::CDialog {
   // poll timer, and the end of the upload), so what the user sees is unchanged. Never waits for the
   // user-interface thread: a changed position (at most 101 times an upload) is posted to the
   // dialog, which sets the bar on its own thread (at most once a kBarFrameMs frame), so the bar's
-  // repaint does not hold up the transfer.
+  // repaint does not hold up the transfer; while a post or the frame's end is still to come, the
+  // bar is sure to take the latest position, and nothing more is posted (about one post a frame).
   static void OnProgress(void* context, plat::DWORD total, plat::DWORD sent);
 
   // The failure routine the worker calls on its own thread when its run failed, before it signals
@@ -166,6 +167,10 @@ class CProgressDlg : public plat::win::CDialog {
   std::string m_strProgressText;            // text 4, static 206: sent of total
   CGradientProgressCtrl m_ctlProgress;      // control 204
   std::atomic<int> m_nBarPos{0};            // the position the worker last reported
+  // A UM_BAR_POSITION is on its way or the frame's end will show the bar: the bar is sure to take
+  // m_nBarPos, so the worker posts no more (set by the worker, cleared by the dialog as it sets
+  // the bar, before it reads m_nBarPos).
+  std::atomic<bool> m_bBarPending{false};
   PercentRun m_percentRun;                  // the worker's own (only its thread uses it)
   std::uint64_t m_nBarShownAt = 0;          // when the bar last took a position (user-interface thread)
   bool m_bBarShown = false;                 // it took one since the dialog started

@@ -94,6 +94,54 @@ TEST_F(UploadTest, TheBarTakesAtMostOnePositionAFrameAndTheLatestAtTheFramesEnd)
   EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
 }
 
+// Takes the bar-position posts waiting for the dialog and handles them; how many there were.
+int HandleBarPosts(pw::HWND dialog) {
+  int posts = 0;
+  pw::MSG msg;
+  while (pw::PeekMessage(&msg, dialog, CProgressDlg::UM_BAR_POSITION, CProgressDlg::UM_BAR_POSITION, pw::PM_REMOVE)) {
+    ++posts;
+    pw::DispatchMessage(&msg);
+  }
+  return posts;
+}
+
+TEST_F(UploadTest, WhileTheBarIsStillToTakeAPositionTheWorkerPostsNoMore) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("slow.bin", 12 * kMiB)});
+  pw::ManualClock clock;  // the frame opened by the first position shown ends only when the test says
+  std::thread driver([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    pw::AdvanceClock(20);
+  });
+  int before = -1, posts = -1, after = -1;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (posts >= 0) return;
+    PumpFor(100);
+    before = DialogWatcher::BarPos(dialog);
+    // For a second and a half the position moves on while the frame's end is still to show it; the
+    // posts are handled as they come (each finds the frame's end due).
+    posts = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (std::chrono::steady_clock::now() < until) {
+      posts += HandleBarPosts(dialog);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    posts += HandleBarPosts(dialog);
+    pw::AdvanceClock(CProgressDlg::kBarFrameMs);
+    PumpFor(100);
+    after = DialogWatcher::BarPos(dialog);
+  });
+
+  EXPECT_TRUE(UploadFiles());
+  driver.join();
+
+  EXPECT_GE(after - before, 4) << "the position moved on several times";
+  EXPECT_LT(after, 100);
+  EXPECT_LE(posts, 1) << "a post for each position that followed";
+  EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
+}
+
 TEST_F(UploadTest, TheTransferNeverWaitsForTheUserInterfaceThread) {
   ReceiverProcess receiver(SlowReceiver());
   Place(receiver.Address());
