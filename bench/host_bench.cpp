@@ -14,9 +14,9 @@
 // --callgrind instead counts instructions (valgrind's callgrind, all threads, user space) of one
 // run per case, which no load on the machine changes: per MiB from the 64 MiB and 256 MiB uploads
 // (drevhost run paints nothing, so what grows with the size is the transfer, the callbacks and the
-// dialog's timers), and per row from 10, 100 and 1,000 files. Whether a row costs the same at 1,000 rows as at 10 is
-// judged there: the timed runs' CPU differences between 10 and 100 rows are below what the clock
-// resolves. The goals are printed at the end, each met or not met.
+// dialog's timers), and per row from 10, 100 and 1,000 files. Whether a row costs the same at
+// 1,000 rows as at 10 is judged there: the timed runs' CPU differences between 10 and 100 rows are
+// below what the clock resolves. The goals are printed at the end, each met or not met.
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -61,7 +61,6 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// The case's files, made once and kept in the data folder.
 // Reads the files through once. This machine's page cache loses file pages even while it is idle
 // (a 256 MiB file kept 235 MiB of its pages a minute after it was read whole), so without this
 // the client that runs first pays for the disk reads the other then finds cached.
@@ -74,6 +73,7 @@ void ReadThrough(const std::vector<std::string>& paths) {
   }
 }
 
+// The case's files, made once and kept in the data folder.
 std::vector<std::string> FilesOf(const Setup& setup, const Case& c) {
   std::vector<std::string> paths;
   if (c.files == 1) {
