@@ -31,11 +31,17 @@ class DiscardReceiver {
   DiscardReceiver(const DiscardReceiver&) = delete;
   DiscardReceiver& operator=(const DiscardReceiver&) = delete;
   const std::string& Address() const { return address_; }
+  // The CPU time its threads have used so far (nanosecond counts from /proc; 0 when unreadable).
+  double CpuSeconds() const;
 
  private:
   std::string address_;
   pid_t pid_ = -1;
 };
+
+// Reads the file at `path` through once, so that it sits in the page cache and the next reader
+// does not pay for the disk.
+void ReadThrough(const std::string& path);
 
 // Makes `path` a file of exactly `size` bytes of patterned content unless it already is one, and
 // leaves it in the page cache.

@@ -7,7 +7,8 @@
 // Cases: one file of 1 KiB, 1 MiB, 256 MiB and 1 GiB, and 10, 100 and 1,000 files of 1 KiB. Every
 // run is a process of its own; drevhost and curl alternate run by run (so both see the same load of
 // a shared machine) and each row gives the medians of N runs (5 by default): wall seconds, CPU
-// seconds (user + system of the process), peak resident memory, and drevhost's ratios to curl.
+// seconds (user + system of the process), peak resident memory, and drevhost's ratios to curl; a
+// second table gives the receiver's CPU during each client's runs and the sum of both ends.
 // Each timed run starts with its files read once, so that both clients read them from memory: a
 // page cache that loses pages between runs would otherwise charge disk reads to whichever client
 // comes first.
@@ -45,6 +46,7 @@ struct Sample {
   double wall = 0;
   double cpu = 0;
   long rssKiB = 0;
+  double receiverCpu = 0;  // what the receiver's threads ran while this client's run lasted
 };
 
 struct Setup {
@@ -65,12 +67,7 @@ double Median(std::vector<double> values) {
 // (a 256 MiB file kept 235 MiB of its pages a minute after it was read whole), so without this
 // the client that runs first pays for the disk reads the other then finds cached.
 void ReadThrough(const std::vector<std::string>& paths) {
-  std::vector<char> buffer(1 << 20);
-  for (const std::string& path : paths) {
-    std::ifstream in(path, std::ios::binary);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-    }
-  }
+  for (const std::string& path : paths) drev::bench::ReadThrough(path);
 }
 
 // The case's files, made once and kept in the data folder.
@@ -174,7 +171,7 @@ int RunCallgrind(const Setup& setup) {
   return met ? 0 : 3;
 }
 
-int RunTimed(const Setup& setup, int repeat) {
+int RunTimed(const Setup& setup, const drev::bench::DiscardReceiver& receiver, int repeat) {
   const std::vector<Case> cases = {{"1 KiB", 1024, 1},         {"1 MiB", 1 << 20, 1},      {"256 MiB", 256 << 20, 1},
                                    {"1 GiB", 1ull << 30, 1},   {"10 files", 1024, 10},     {"100 files", 1024, 100},
                                    {"1000 files", 1024, 1000}};
@@ -188,27 +185,31 @@ int RunTimed(const Setup& setup, int repeat) {
         bool drev = (k == 0) == (round % 2 == 0);
         const auto& list = files[c.name];
         ReadThrough(list);
+        const double receiverBefore = receiver.CpuSeconds();
         ChildUsage usage = drev::bench::RunChild(drev ? DrevCommand(setup, list) : CurlCommand(setup, list));
+        const double receiverCpu = receiver.CpuSeconds() - receiverBefore;
         if (!Arrived(usage, c, drev)) {
           std::fprintf(stderr, "host-bench: %s failed for %s: %s\n", drev ? "drevhost" : "curl", c.name.c_str(),
                        usage.output.substr(0, 400).c_str());
           return 1;
         }
-        samples[c.name][drev].push_back({usage.wallSeconds, usage.cpuSeconds, usage.peakRssKiB});
+        samples[c.name][drev].push_back({usage.wallSeconds, usage.cpuSeconds, usage.peakRssKiB, receiverCpu});
       }
     }
   }
   struct Medians {
-    double wall, cpu, rssMiB;
+    double wall, cpu, rssMiB, receiverCpu, bothCpu;
   };
   auto medians = [&](const std::string& name, bool drev) {
-    std::vector<double> wall, cpu, rss;
+    std::vector<double> wall, cpu, rss, receiverCpu, bothCpu;
     for (const Sample& s : samples[name][drev]) {
       wall.push_back(s.wall);
       cpu.push_back(s.cpu);
       rss.push_back(static_cast<double>(s.rssKiB) / 1024);
+      receiverCpu.push_back(s.receiverCpu);
+      bothCpu.push_back(s.cpu + s.receiverCpu);
     }
-    return Medians{Median(wall), Median(cpu), Median(rss)};
+    return Medians{Median(wall), Median(cpu), Median(rss), Median(receiverCpu), Median(bothCpu)};
   };
   std::printf("medians of %d interleaved runs each\n", repeat);
   std::printf("%-11s %9s %9s %9s %9s %8s %8s %9s %9s\n", "case", "drev s", "curl s", "drev cpu", "curl cpu", "wall x",
@@ -219,6 +220,17 @@ int RunTimed(const Setup& setup, int repeat) {
     m[c.name] = {d, k};
     std::printf("%-11s %9.3f %9.3f %9.3f %9.3f %8.2f %8.2f %9.1f %9.1f\n", c.name.c_str(), d.wall, k.wall, d.cpu, k.cpu,
                 d.wall / k.wall, k.cpu > 0 ? d.cpu / k.cpu : 0.0, d.rssMiB, k.rssMiB);
+  }
+  // On loopback the client's system calls also run much of the receiving end's TCP work (the
+  // segments are taken in on the sending thread unless the receiver holds its socket just then),
+  // so how a transfer's CPU splits between the two processes shifts with their timing: a client
+  // that sends faster leaves more of it to the receiver. The receiver's share, and the sum, show
+  // that split; the goals below stay on the client's own CPU.
+  std::printf("\n%-11s %9s %9s %9s %9s %8s\n", "case", "drev rcv", "curl rcv", "drev+rcv", "curl+rcv", "both x");
+  for (const Case& c : cases) {
+    const auto& [d, k] = m[c.name];
+    std::printf("%-11s %9.3f %9.3f %9.3f %9.3f %8.2f\n", c.name.c_str(), d.receiverCpu, k.receiverCpu, d.bothCpu,
+                k.bothCpu, k.bothCpu > 0 ? d.bothCpu / k.bothCpu : 0.0);
   }
   // Per row: drevhost's and curl's CPU for each row added from 100 to 1,000. Whether that cost is
   // flat from 10 rows on is left to --callgrind: 90 rows' worth of CPU is within the clock's noise.
@@ -272,5 +284,5 @@ int main(int argc, char** argv) {
   drev::bench::DiscardReceiver receiver(bin + "/upload-receiver");
   setup.address = receiver.Address();
   WritePage(setup);
-  return callgrind ? RunCallgrind(setup) : RunTimed(setup, repeat);
+  return callgrind ? RunCallgrind(setup) : RunTimed(setup, receiver, repeat);
 }
