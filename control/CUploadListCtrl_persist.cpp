@@ -42,6 +42,25 @@ void ExchangeUtf8Form(plat::com::PropExchange& px, bool& utf8Form) {
       return;
   }
 }
+
+// FileFieldName is a <param> of the page in the same way: read from a property bag, given back to
+// one only when the page set it, never part of the stream.
+void ExchangeFileFieldName(plat::com::PropExchange& px, std::string& name) {
+  switch (px.Direction()) {
+    case plat::com::ExchangeDirection::Reset:
+      name.clear();
+      return;
+    case plat::com::ExchangeDirection::Load:
+      if (auto* bag = dynamic_cast<plat::com::BagExchange*>(&px)) bag->PX_String("FileFieldName", name, "");
+      return;
+    case plat::com::ExchangeDirection::Save:
+      if (auto* bag = dynamic_cast<plat::com::BagExchange*>(&px); bag != nullptr && !name.empty()) {
+        std::string kept = name;
+        bag->PX_String("FileFieldName", kept, "");
+      }
+      return;
+  }
+}
 }  // namespace
 
 // One routine for loading, saving and resetting; the exchange object knows the direction. Loading
@@ -61,6 +80,7 @@ void CUploadListCtrl::DoPropExchange(plat::com::PropExchange& px) {
   px.PX_String("Normal_ServerName", s.Normal_ServerName, "");
   px.PX_String("Normal_UploadURL", s.Normal_UploadURL, "");
   ExchangeUtf8Form(px, s.Utf8Form);
+  ExchangeFileFieldName(px, s.FileFieldName);
 }
 
 }  // namespace drev

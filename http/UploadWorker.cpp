@@ -65,11 +65,14 @@ bool UploadWorker::Utf8Form() const { return m_pSettings != nullptr && m_pSettin
 
 void UploadWorker::AddFileFields(CBasicHttp& http) {
   const bool utf8 = Utf8Form();
+  const std::string rowField = m_pSettings != nullptr && !m_pSettings->FileFieldName.empty()
+                                   ? FormText(m_pSettings->FileFieldName, utf8)
+                                   : std::string("ATTACH_FILES");
   if (m_pListUpload != nullptr) {
     for (const CAttachFile* row : *m_pListUpload) {
       if (row->m_bServer) continue;
       m_dwTotalBytes += static_cast<DWORD>(row->m_nSize);
-      http.AddItem("ATTACH_FILES", "", row->m_strPath, row->m_strContentType, static_cast<DWORD>(row->m_nSize),
+      http.AddItem(rowField, "", row->m_strPath, row->m_strContentType, static_cast<DWORD>(row->m_nSize),
                    SentFileName(row->m_strPath, utf8));
     }
   }

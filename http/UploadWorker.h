@@ -82,11 +82,11 @@ class UploadWorker {
   // and returns 1; on another status sets Error() to "Error Precheck return status = N\n" and returns
   // 0. Failures of the transfer (InternetException, CBasicHttpException, CFileException,
   // std::bad_alloc) pass on after the request is closed. Fields in body order: DELETE_FILE_COUNT and
-  // DELETE_FILES (when there is a deletion list), the page parameters, "ATTACH_FILES" per local row,
-  // the image files under their field names; server-held records are skipped. With the settings'
-  // Utf8Form, names, values and file names go in UTF-8, each file part names the file's own name
-  // (not its local path), and the reply is taken as UTF-8 (converted for the control); Reply()
-  // keeps the bytes as read.
+  // DELETE_FILES (when there is a deletion list), the page parameters, "ATTACH_FILES" (or the
+  // settings' FileFieldName) per local row, the image files under their field names; server-held
+  // records are skipped. With the settings' Utf8Form, names, values and file names go in UTF-8, each
+  // file part names the file's own name (not its local path), and the reply is taken as UTF-8
+  // (converted for the control); Reply() keeps the bytes as read.
   plat::BOOL Upload();
 
   // A new form poster on the worker's session.

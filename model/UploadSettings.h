@@ -26,6 +26,10 @@ struct UploadSettings {
   // (field names, values and file names in UTF-8, a file part named by the file's own name rather
   // than its local path, the reply read as UTF-8). Off: the request as it has always been.
   bool Utf8Form = false;
+  // The page's <param name="FileFieldName" value="...">: the field name the attachment list's files
+  // go under. Empty: "ATTACH_FILES", as always. Servers that keep one file per field name (PHP keeps
+  // the last) get every file when the page names them as a list there ("ATTACH_FILES[]").
+  std::string FileFieldName;
 };
 
 }  // namespace drev

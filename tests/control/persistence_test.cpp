@@ -164,6 +164,35 @@ TEST_F(PersistenceTest, Utf8FormComesFromThePageSetAndLeavesTheStreamAsItWas) {
   EXPECT_FALSE(Settings().Utf8Form);
 }
 
+// FileFieldName too: read from the page's set, never in the stream, given back to a set only when
+// the page named one, cleared by a reset.
+TEST_F(PersistenceTest, FileFieldNameComesFromThePageSetAndLeavesTheStreamAsItWas) {
+  const Params base{{"ActionTime", "20110203040506"}, {"Normal_ServerName", "host"}};
+  std::vector<plat::BYTE> plain;
+  ASSERT_EQ(Host().LoadProperties(base), pc::S_OK);
+  EXPECT_EQ(Settings().FileFieldName, "");
+  ASSERT_EQ(Host().SaveStream(&plain), pc::S_OK);
+  std::vector<std::pair<std::string, pc::Variant>> unnamed;
+  ASSERT_EQ(Host().SaveProperties(&unnamed), pc::S_OK);
+  for (const auto& [name, value] : unnamed) EXPECT_NE(name, "FileFieldName");
+
+  host::ControlHost host(factory_.Get());
+  Params params = base;
+  params.emplace_back("FileFieldName", "첨부[]");
+  ASSERT_EQ(host.LoadProperties(params), pc::S_OK);
+  EXPECT_EQ(Settings().FileFieldName, plat::text::Utf8ToCp949("첨부[]"));
+  std::vector<plat::BYTE> stream;
+  ASSERT_EQ(host.SaveStream(&stream), pc::S_OK);
+  EXPECT_EQ(stream, plain);
+  std::vector<std::pair<std::string, pc::Variant>> set;
+  ASSERT_EQ(host.SaveProperties(&set), pc::S_OK);
+  ASSERT_EQ(set.back().first, "FileFieldName");
+  EXPECT_EQ(plat::text::Utf16ToUtf8(set.back().second.bstrVal()), "첨부[]");
+
+  ASSERT_EQ(host.InitNew(), pc::S_OK);
+  EXPECT_EQ(Settings().FileFieldName, "");
+}
+
 TEST_F(PersistenceTest, ResetGivesEveryPropertyItsDefaultAndANewStamp) {
   ASSERT_EQ(Host().LoadProperties({{"ActionTime", "19991231235959"},
                                    {"MaxNormalSize", "1"},

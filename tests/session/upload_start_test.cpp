@@ -74,6 +74,19 @@ TEST_F(UploadTest, OnlyRowsTheServerHoldsStillRunTheUploadAndAreGoneAfterIt) {
   EXPECT_EQ(Host().Call("GetUploadSize").value.lVal(), 0);
 }
 
+// A page may name the rows' field (PHP keeps one file per plain name, the last; "name[]" makes a
+// list of them); images keep the names their page gave them.
+TEST_F(UploadTest, APageNamedFileFieldCarriesEveryRowAndImagesKeepTheirOwnNames) {
+  ReceiverProcess receiver(Receiver());
+  Place(receiver.Address(), {{"FileFieldName", "ATTACH_FILES[]"}});
+  Pick({MakeFile("one.txt", 3), MakeFile("two.txt", 4)});
+  ASSERT_TRUE(Host().Call("AddImage", {"photo", MakeFile("face.png", 5)}).ok());
+  Host().Events().Clear();
+  EXPECT_TRUE(UploadFiles());
+  EXPECT_EQ(EventNames(), kFinished);
+  EXPECT_EQ(NamesOf(LastReply()["files"]), (Names{"ATTACH_FILES[]", "ATTACH_FILES[]", "photo"}));
+}
+
 // Files of 2 GiB and more, or rows whose sizes together pass 2 GiB, must not slip under the limit
 // through the 32-bit totals. Sparse files: the upload is refused before any byte is read.
 std::string Sparse(const std::string& path, std::uintmax_t size) {
