@@ -250,6 +250,14 @@ void CProgressDlg::OnTimer(pw::UINT_PTR id) {
 
 void CProgressDlg::OnPollTimer() {
   RefreshProgressText();
+  // The text takes the latest count: a bar still waiting for its frame's end takes the latest
+  // position with it, so that the two agree whenever the text changes. (After a fast upload the
+  // dialog's last look showed the whole count sent beside the bar's first position.)
+  if (m_bBarTimerSet) {
+    KillTimer(TIMER_BAR);
+    m_bBarTimerSet = false;
+    SetBarNow(pw::ClockNow());
+  }
   {
     std::lock_guard lock(m_csText);
     UpdateData(plat::FALSE);

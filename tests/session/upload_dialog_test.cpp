@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/win/message.h"
+#include "platform/win/window.h"
 #include "resources/Resource.h"
 #include "session/CProgressDlg.h"
 #include "tests/session/upload_fixture.h"
@@ -140,6 +141,46 @@ TEST_F(UploadTest, WhileTheBarIsStillToTakeAPositionTheWorkerPostsNoMore) {
   EXPECT_LT(after, 100);
   EXPECT_LE(posts, 1) << "a post for each position that followed";
   EXPECT_EQ(LastReply()["files"][0]["size"], 12 * kMiB);
+}
+
+// The text is set at the poll and at the end; the bar at most once a frame. When the text
+// changes, the bar shows the position of the same moment: here the frame the test holds open
+// would otherwise leave the bar where it was when the upload's end set the whole count.
+pw::WNDPROC g_textProc = nullptr;
+std::vector<std::pair<std::string, int>> g_textsWithBar;
+
+plat::LRESULT RecordTextWithBar(pw::HWND hwnd, plat::UINT msg, plat::WPARAM wParam, plat::LPARAM lParam) {
+  plat::LRESULT result = pw::CallWindowProc(g_textProc, hwnd, msg, wParam, lParam);
+  if (msg == pw::WM_SETTEXT && lParam != 0)
+    g_textsWithBar.emplace_back(reinterpret_cast<const char*>(lParam), DialogWatcher::BarPos(pw::GetParent(hwnd)));
+  return result;
+}
+
+TEST_F(UploadTest, WhenTheTextShowsTheWholeCountTheBarIsFull) {
+  ReceiverProcess receiver(SlowReceiver());
+  Place(receiver.Address());
+  Pick({MakeFile("slow.bin", 6 * kMiB)});
+  pw::ManualClock clock;  // timers run only when the test moves the clock: the frame stays open
+  std::thread driver([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    pw::AdvanceClock(20);  // one tick of the watcher, which also ends the bar's first frame
+  });
+  g_textsWithBar.clear();
+  int barWhenWatched = -1;
+  DialogWatcher watcher([&](pw::HWND dialog) {
+    if (g_textProc != nullptr) return;
+    g_textProc = pw::SetWindowProc(pw::GetDlgItem(dialog, IDC_PROGRESS_BYTES), &RecordTextWithBar);
+    PumpFor(100);
+    barWhenWatched = DialogWatcher::BarPos(dialog);
+  });
+  EXPECT_TRUE(UploadFiles());
+  driver.join();
+  g_textProc = nullptr;
+
+  EXPECT_LT(barWhenWatched, 100) << "the upload ended before the test could hold the bar";
+  ASSERT_FALSE(g_textsWithBar.empty());
+  EXPECT_EQ(g_textsWithBar.back().first, " 6.00 MB /  6.00 MB");
+  EXPECT_EQ(g_textsWithBar.back().second, 100) << "the bar lagged behind the text";
 }
 
 TEST_F(UploadTest, TheTransferNeverWaitsForTheUserInterfaceThread) {
