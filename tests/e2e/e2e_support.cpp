@@ -41,18 +41,23 @@ std::vector<std::string> RunResult::Lines() const {
   return lines;
 }
 
+std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string>& env) {
+  std::vector<std::string> entries;
+  for (char** e = environ; *e; ++e) {
+    std::string entry(*e);
+    if (!env.contains(entry.substr(0, entry.find('=')))) entries.push_back(entry);
+  }
+  for (const auto& [name, value] : env) entries.push_back(name + "=" + value);
+  return entries;
+}
+
 RunResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
               const std::string& cwd) {
   char pattern[] = "/tmp/drev-e2e-run-XXXXXX";
   std::filesystem::path dir = mkdtemp(pattern);
   const std::string outPath = (dir / "out").string(), errPath = (dir / "err").string();
   // Everything the child needs is made before fork: a threaded parent's child may only exec.
-  std::vector<std::string> envText;
-  for (char** e = environ; *e; ++e) {
-    std::string entry(*e);
-    if (!env.contains(entry.substr(0, entry.find('=')))) envText.push_back(entry);
-  }
-  for (const auto& [name, value] : env) envText.push_back(name + "=" + value);
+  std::vector<std::string> envText = EnvironmentWith(env);
   std::vector<char*> argv, envp;
   std::vector<std::string> argsCopy = args;
   for (auto& a : argsCopy) argv.push_back(a.data());

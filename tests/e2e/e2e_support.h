@@ -27,6 +27,10 @@ struct RunResult {
   std::vector<std::string> Lines() const;  // `out` split into lines
 };
 
+// This process's environment as NAME=VALUE entries, with `env`'s variables set (replacing any
+// there already).
+std::vector<std::string> EnvironmentWith(const std::map<std::string, std::string>& env);
+
 // Runs a program with extra environment variables (and the test's own), in `cwd` when given; waits
 // at most two minutes before killing it.
 RunResult Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {},

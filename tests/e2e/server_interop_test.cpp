@@ -46,12 +46,7 @@ class ServerProcess {
                 const std::string& address, const fs::path& log)
       : address_(address), log_(log) {
     // Everything the child needs is made before fork: a threaded parent's child may only exec.
-    std::vector<std::string> envText;
-    for (char** e = environ; *e != nullptr; ++e) {
-      std::string entry = *e;
-      if (!env.contains(entry.substr(0, entry.find('=')))) envText.push_back(entry);
-    }
-    for (const auto& [name, value] : env) envText.push_back(name + "=" + value);
+    std::vector<std::string> envText = EnvironmentWith(env);
     std::vector<char*> args, envp;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
